@@ -1,0 +1,211 @@
+#include "input/units.hpp"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace riv {
+namespace {
+
+struct Unit {
+  std::string name;
+  FILE* fp = nullptr;      // file units
+  bool memory = false;     // in-memory units
+  std::string text;        // in-memory contents
+  size_t rpos = 0;         // in-memory read position
+  std::string last;        // last line read, for backspace
+  bool pushed = false;     // the next read returns `last`
+  bool lineopen = false;   // last write did not end its line
+  bool writing = false;    // file position is at the end for writing
+};
+
+std::map<int, std::unique_ptr<Unit>>& table() {
+  static std::map<int, std::unique_ptr<Unit>> t;
+  return t;
+}
+
+bool term_lineopen[2] = {false, false};
+
+Unit* find(int unit) {
+  auto& t = table();
+  auto it = t.find(unit);
+  return it == t.end() ? nullptr : it->second.get();
+}
+
+}  // namespace
+
+bool file_exists(std::string_view name) {
+  std::string n(name);
+  struct stat st;
+  return !n.empty() && ::stat(n.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int uopen(int unit, std::string_view name, FStatus st, bool append) {
+  uclose(unit);
+  std::string n(name);
+  while (!n.empty() && n.back() == ' ') n.pop_back();
+  if (n.empty()) return 2;
+  bool exists = file_exists(n);
+  if (st == FStatus::Old && !exists) return 2;
+  if (st == FStatus::New && exists) return 2;
+  const char* mode = "r+";
+  if (!exists || st == FStatus::Replace) mode = "w+";
+  FILE* fp = std::fopen(n.c_str(), mode);
+  if (!fp && st == FStatus::Old) fp = std::fopen(n.c_str(), "r");  // read-only input
+  if (!fp) return 2;
+  auto u = std::make_unique<Unit>();
+  u->name = n;
+  u->fp = fp;
+  if (append) {
+    std::fseek(fp, 0, SEEK_END);
+    u->writing = true;
+  }
+  table()[unit] = std::move(u);
+  return 0;
+}
+
+void uopen_memory(int unit, std::string_view text) {
+  uclose(unit);
+  auto u = std::make_unique<Unit>();
+  u->memory = true;
+  u->text = std::string(text);
+  table()[unit] = std::move(u);
+}
+
+void uclose(int unit, bool del) {
+  auto& t = table();
+  auto it = t.find(unit);
+  if (it == t.end()) return;
+  Unit* u = it->second.get();
+  if (u->fp) std::fclose(u->fp);
+  if (del && !u->memory && !u->name.empty()) ::unlink(u->name.c_str());
+  t.erase(it);
+}
+
+bool uisopen(int unit) { return find(unit) != nullptr; }
+
+std::string uname(int unit) {
+  Unit* u = find(unit);
+  return u ? u->name : std::string();
+}
+
+int uread(int unit, std::string& line) {
+  Unit* u = find(unit);
+  if (!u) return 5;
+  if (u->pushed) {
+    u->pushed = false;
+    line = u->last;
+    return 0;
+  }
+  line.clear();
+  if (u->memory) {
+    if (u->rpos >= u->text.size()) return -1;
+    size_t e = u->text.find('\n', u->rpos);
+    if (e == std::string::npos) e = u->text.size();
+    line.assign(u->text, u->rpos, e - u->rpos);
+    u->rpos = e + 1;
+  } else {
+    if (u->writing) return -1;  // positioned at the end after writing
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(u->fp)) != EOF) {
+      any = true;
+      if (c == '\n') break;
+      line.push_back(static_cast<char>(c));
+    }
+    if (!any) return std::ferror(u->fp) ? 5 : -1;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  u->last = line;
+  return 0;
+}
+
+void ubackspace(int unit) {
+  if (Unit* u = find(unit)) u->pushed = true;
+}
+
+void urewind(int unit) {
+  Unit* u = find(unit);
+  if (!u) return;
+  u->pushed = false;
+  u->rpos = 0;
+  if (u->fp) {
+    std::fflush(u->fp);
+    std::rewind(u->fp);
+    u->writing = false;
+  }
+}
+
+void uwrite(int unit, std::string_view text) {
+  if (text.empty()) return;
+  bool open = text.back() != '\n';
+  if (unit == kStdout || unit == kStderr) {
+    FILE* f = unit == kStdout ? stdout : stderr;
+    std::fwrite(text.data(), 1, text.size(), f);
+    if (!open) std::fflush(f);
+    term_lineopen[unit == kStdout ? 0 : 1] = open;
+    return;
+  }
+  Unit* u = find(unit);
+  if (!u) return;
+  if (u->memory) {
+    u->text.append(text);
+  } else {
+    if (!u->writing) {
+      // Fortran writes after reads truncate the sequential file there; the
+      // program only writes sequential files it has not read, so write at
+      // the current position.
+      std::fseek(u->fp, 0, SEEK_CUR);
+      u->writing = true;
+    }
+    std::fwrite(text.data(), 1, text.size(), u->fp);
+  }
+  u->lineopen = open;
+}
+
+void uendline(int unit) {
+  if (ulineopen(unit)) uwrite(unit, "\n");
+}
+
+bool ulineopen(int unit) {
+  if (unit == kStdout) return term_lineopen[0];
+  if (unit == kStderr) return term_lineopen[1];
+  Unit* u = find(unit);
+  return u && u->lineopen;
+}
+
+void uflush(int unit) {
+  if (unit == kStdout) {
+    std::fflush(stdout);
+    return;
+  }
+  if (Unit* u = find(unit); u && u->fp) std::fflush(u->fp);
+}
+
+std::string ucontents(int unit) {
+  Unit* u = find(unit);
+  if (!u) return {};
+  if (u->memory) return u->text;
+  std::fflush(u->fp);
+  std::string s;
+  if (FILE* f = std::fopen(u->name.c_str(), "r")) {
+    char buf[4096];
+    size_t k;
+    while ((k = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, k);
+    std::fclose(f);
+  }
+  return s;
+}
+
+void ucloseall() {
+  auto& t = table();
+  for (auto& [k, u] : t)
+    if (u->fp) std::fclose(u->fp);
+  t.clear();
+  std::fflush(stdout);
+}
+
+}  // namespace riv

@@ -1,0 +1,49 @@
+// Numbered files ("units") as the program addresses them: the listing on 12,
+// the model input on 11, include files on 45 and up, output files on 19 ...
+// Unit 6 is standard output and unit 0 standard error. A unit is either a
+// file or an in-memory text (used for tests and for scratch texts).
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace riv {
+
+enum class FStatus { Old, New, Unknown, Replace };
+
+constexpr int kStdout = 6;
+constexpr int kStderr = 0;
+
+// Opens a sequential text file on a unit (closing what was open there).
+// Old: the file must exist; New: it must not; Unknown: created if missing;
+// Replace: created empty. With append the writes go to the end.
+// Returns 0 on success, a positive status when the file cannot be opened.
+int uopen(int unit, std::string_view name, FStatus st, bool append = false);
+// Opens an in-memory unit holding text (read from its start, written at its end).
+void uopen_memory(int unit, std::string_view text = {});
+// Closes a unit; with del the file is removed. Closing a closed unit does nothing.
+void uclose(int unit, bool del = false);
+bool uisopen(int unit);
+std::string uname(int unit);
+
+// Reads the next line (without its end-of-line). Returns 0, -1 at the end of
+// the file, or a positive status on a read error or when the unit is closed.
+int uread(int unit, std::string& line);
+// The next read returns the last line read again.
+void ubackspace(int unit);
+void urewind(int unit);
+
+// Writes text as it stands (records end with '\n'); units 6 and 0 go to the
+// terminal. Writing to a closed unit is dropped.
+void uwrite(int unit, std::string_view text);
+// Ends a line left open by a "$" format when one is open.
+void uendline(int unit);
+// True when the last text written to the unit did not end its line.
+bool ulineopen(int unit);
+void uflush(int unit);
+// The whole text of an in-memory unit, or of a file unit as written so far.
+std::string ucontents(int unit);
+void ucloseall();
+
+bool file_exists(std::string_view name);
+
+}  // namespace riv
