@@ -1,7 +1,34 @@
 // The application driver: start-up, run files, command line and exit.
 #pragma once
+#include <string>
+#include <vector>
+
+#include "input/ftext.hpp"
 
 namespace riv {
+
+// The program's own flags (arguments beginning with "--") and the others.
+struct CommandLine {
+  bool help = false;
+  bool check = false;       // read the model, write the listing, exit
+  bool headless = false;    // no window
+  std::string script;       // file of scripted answers
+  std::vector<std::string> args;  // MODEL and "@" option arguments, in order
+  std::string error;        // a flag that cannot be understood
+};
+
+CommandLine parse_command_line(int argc, char** argv);
+// The text of "rivsim --help".
+std::string usage_text();
+
+// Input file name of the run ("inx" until the command line names one).
+extern FStr<60> filin;
+
+// Start-up steps that need no window: limits, listing, time stamp, file name
+// and options, the section store. Returns false when the listing cannot be made.
+bool startup(const CommandLine& cl);
+// Exit steps: output files flushed, listing closed, store emptied, write files closed.
+void shutdown();
 
 // Runs the program with its command line; returns the exit status.
 int rivsim_main(int argc, char** argv);

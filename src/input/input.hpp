@@ -5,7 +5,9 @@
 // ranges and point lists. Texts are written through fformat.hpp and values
 // read through freeread.hpp.
 #pragma once
+#include <ctime>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "input/fformat.hpp"
@@ -51,6 +53,8 @@ int iiwrite(int ifile, std::string_view line, int lulst);
 int iiwrite_nfile();
 // Writes the 20-character time stamp " 5 Dec 2026 06:39:08" into stamp.
 void iitim(std::span<char> stamp);
+// The 20-character stamp of a given local time.
+std::string time_stamp(const std::tm& tm);
 void iicls();
 
 // ---- Command reader ----
