@@ -3,6 +3,7 @@
 // counts, format reversion, and list-directed output with its leading blank.
 #pragma once
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,5 +44,11 @@ void fwrite(int unit, std::string_view format, std::initializer_list<FArg> args 
 // values as gfortran writes them, ended with '\n'.
 std::string flist(std::initializer_list<FArg> args);
 void fwritel(int unit, std::initializer_list<FArg> args);
+
+// The same with a value list built at run time (a row of n values written
+// with a format such as "(10f10.3)").
+std::string fformat(std::string_view format, std::span<const FArg> args);
+void fwrite(int unit, std::string_view format, std::span<const FArg> args);
+std::string flist(std::span<const FArg> args);
 
 }  // namespace riv

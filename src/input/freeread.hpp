@@ -33,6 +33,11 @@ struct FTarget {
 // all targets were read (Fortran's end of file); a positive value when a
 // value cannot be read (text where a number belongs, a malformed number).
 // Targets read before a failure keep their new values; the others are untouched.
+// The positive value is the number (from 1) of the target that failed: a
+// value that is no integer (3.5, 1e3, a quoted text) or beyond the int range,
+// no real, a zero repeat count, or a quoted text not followed by a separator.
+// A real too large for its variable reads as infinity, too small as zero.
+// Semicolons separate values like commas; an unclosed quote runs to the end.
 int fread_list(std::string_view text, std::initializer_list<FTarget> targets);
 
 }  // namespace riv

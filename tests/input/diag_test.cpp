@@ -70,7 +70,7 @@ TEST(OutFiles, EnterAppendInBatchesAndFlush) {
   iiwrite(f, "after", 12);
   iiwrite(-1, "    ", 12);
   text = ucontents(41);
-  EXPECT_EQ(text.substr(text.size() - 7), "\nafter\n\n");
+  EXPECT_EQ(text.substr(text.size() - 8), "\nafter\n\n");
   uclose(41);
   // Entering it again empties it.
   testing::internal::CaptureStdout();

@@ -55,11 +55,11 @@ TEST(Words, QuotedWordsLoseFirstAndLastCharacter) {
   rrxwrd(s, w, lw);
   EXPECT_EQ(lw, -1);
   EXPECT_TRUE(w.blank());
-  // A word longer than the receiving field is cut, its length still reported.
+  // A word longer than the receiving field is cut first, then unquoted.
   s = "'abcdefghijk' x";
   FStr<4> w4;
   rrxwrd(s, w4, lw);
-  EXPECT_EQ(w4.view(), "abcd");
+  EXPECT_EQ(w4.view(), "abc ");
   EXPECT_EQ(lw, 11);
 }
 
