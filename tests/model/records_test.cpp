@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "model/model.hpp"
+
+namespace riv {
+namespace {
+
+TEST(ModelRecords, FreshStartValues) {
+  model_init();
+  EXPECT_EQ(cunit.maxsec, 1024);
+  EXPECT_EQ(cmixing.ntube, 10);
+  EXPECT_FLOAT_EQ(cunit.theta, 0.55f);
+  EXPECT_FLOAT_EQ(cunit.grav, 9.81f);
+  EXPECT_EQ(cunit.kplot, -1);
+  EXPECT_FLOAT_EQ(ccs.kstl(1), 30.0f);
+  EXPECT_FLOAT_EQ(ccs.kstl(2), 30.0f);
+  EXPECT_FLOAT_EQ(ccs.vegl(2), -1.0f);
+  EXPECT_FLOAT_EQ(ccs.xloc, -9999.0f);
+  EXPECT_EQ(ccs.ntabv, 100);
+  EXPECT_EQ(cinput.filres.str(), "rxres");
+  EXPECT_TRUE(cinput.title.blank());
+  EXPECT_FLOAT_EQ(cbedevol.d90(1024), 0.3f);
+  EXPECT_FLOAT_EQ(cbedevol.qsin, -1.0f);
+  EXPECT_EQ(clas(1).str(), "def");
+  EXPECT_EQ(clabel(2).str(), "bed");
+  EXPECT_EQ(nclas, 2);
+}
+
+TEST(ModelRecords, ResetForReadingClearsOnlyPerReadingState) {
+  model_init();
+  creach.nsec = 5;
+  creach.ncs = 7;
+  creach.ndata = 3;
+  ccs.nstruc = 4;
+  cmixing.nload = 2;
+  cmixing.ltherm = 1;
+  ccs.lmain = ccs.lcomp = ccs.lcompd = 1;
+  ccs.xloc = 12.0f;
+  creach.qlat(2, 17) = 3.0f;
+  cbedevol.dzb(9) = -0.4f;
+  cbedevol.d90def = 0.2f;
+  cbedevol.d90(3) = 0.9f;
+  ccs.tabc(1, 1) = 4.0f;
+  ccs.kstl(1) = 20.0f;
+  ccs.vegl(2) = 3.0f;
+  clas(3) = "grs";
+  nclas = 3;
+  // Settings that stay in force for the next reading.
+  cunit.theta = 0.7f;
+  ccs.kstl(3) = 25.0f;
+  cmixing.ntube = 20;
+  ccs.ntabv = 40;
+  creach.xsec(1) = 1250.0f;
+
+  model_reset_for_reading();
+
+  EXPECT_EQ(creach.nsec, 0);
+  EXPECT_EQ(creach.ncs, 0);
+  EXPECT_EQ(creach.ndata, 0);
+  EXPECT_EQ(ccs.nstruc, 0);
+  EXPECT_EQ(cmixing.nload, 0);
+  EXPECT_EQ(cmixing.ltherm, 0);
+  EXPECT_EQ(ccs.lmain + ccs.lcomp + ccs.lcompd, 0);
+  EXPECT_FLOAT_EQ(ccs.xloc, -9999.0f);
+  EXPECT_EQ(creach.qlat(2, 17), 0.0f);
+  EXPECT_EQ(cbedevol.dzb(9), 0.0f);
+  EXPECT_FLOAT_EQ(cbedevol.d90(3), 0.2f);
+  EXPECT_FLOAT_EQ(cbedevol.d90(1024), 0.2f);
+  EXPECT_EQ(ccs.tabc(1, 1), 0.0f);
+  EXPECT_FLOAT_EQ(ccs.kstl(1), 30.0f);
+  EXPECT_FLOAT_EQ(ccs.vegl(2), -1.0f);
+  EXPECT_EQ(nclas, 2);
+  EXPECT_TRUE(clas(3).blank());
+  EXPECT_EQ(clas(2).str(), "bed");
+
+  EXPECT_FLOAT_EQ(cunit.theta, 0.7f);
+  EXPECT_FLOAT_EQ(ccs.kstl(3), 25.0f);
+  EXPECT_EQ(cmixing.ntube, 20);
+  EXPECT_EQ(ccs.ntabv, 40);
+  EXPECT_FLOAT_EQ(creach.xsec(1), 1250.0f);
+
+  model_init();
+  EXPECT_FLOAT_EQ(cunit.theta, 0.55f);
+  EXPECT_EQ(ccs.kstl(3), 0.0f);
+  EXPECT_EQ(ccs.ntabv, 100);
+}
+
+TEST(ModelArrays, LayoutAndBases) {
+  // Columns of the common table are contiguous, so a column can be passed on.
+  EXPECT_EQ(&ccs.tabc(1, 2), &ccs.tabc(1000, 1) + 1);
+  EXPECT_EQ(ccs.tabc.col(2), &ccs.tabc(1, 2));
+  EXPECT_EQ(&creach.qlat(2, 1) + 1, &creach.qlat(1, 2));
+  EXPECT_EQ(ccs.ysec.data(), &ccs.ysec(1));
+  EXPECT_EQ(cchar.secnam.data(), &cchar.secnam(0));
+  EXPECT_EQ(&cbedevol.qs(1024), cbedevol.qs.data() + 1024);
+}
+
+}  // namespace
+}  // namespace riv
