@@ -247,8 +247,10 @@ class Parser {
 };
 
 // The record being built: the output text with a current column, so that
-// T, TL and X can move over text already written, and pending blanks of X
-// at the end of a record are never written.
+// T, TL and X can move over text already written. Pending blanks of X at the
+// end of a record are not written; on a line kept open with "$" they are
+// written when the next write continues the line (a keyword echo
+// "(3x,a,1x,$)" leaves one blank before the values).
 class Record {
  public:
   explicit Record(std::string& out) : out_(out), start_(out.size()) {}
@@ -286,6 +288,10 @@ class Record {
   void tab(size_t c) { col_ = c; }
   void back(size_t n) { col_ = n > col_ ? 0 : col_ - n; }
   size_t col() const { return col_; }
+  size_t pending() const {
+    size_t len = out_.size() - start_;
+    return col_ > len ? col_ - len : 0;
+  }
   void end() {
     out_.push_back('\n');
     start_ = out_.size();
@@ -586,7 +592,22 @@ void list_into(std::string& out, std::span<const FArg> args) {
 
 }  // namespace
 
+namespace {
+std::string fformat_open(std::string_view format, std::span<const FArg> args, size_t& pending);
+}  // namespace
+
 std::string fformat(std::string_view format, std::span<const FArg> args) {
+  size_t pending = 0;
+  std::string out = fformat_open(format, args, pending);
+  out.append(pending, ' ');
+  return out;
+}
+
+namespace {
+// The text of the write; on a line kept open with "$", `pending` receives the
+// blanks that X positioned after the last character: they are written only
+// when the next write continues the line.
+std::string fformat_open(std::string_view format, std::span<const FArg> args, size_t& pending) {
   Tok toks[kMaxToks];
   int nt = Parser(format, toks).run();
   std::string out;
@@ -671,20 +692,26 @@ std::string fformat(std::string_view format, std::span<const FArg> args) {
     }
   }
 done:
-  if (!dollar) rec.end();
+  if (dollar)
+    pending = rec.pending();
+  else
+    rec.end();
   return out;
 }
+}  // namespace
 
 std::string fformat(std::string_view format, std::initializer_list<FArg> args) {
   return fformat(format, std::span<const FArg>(args.begin(), args.size()));
 }
 
 void fwrite(int unit, std::string_view format, std::span<const FArg> args) {
-  uwrite(unit, fformat(format, args));
+  size_t pending = 0;
+  std::string text = fformat_open(format, args, pending);
+  uwrite(unit, text, pending);
 }
 
 void fwrite(int unit, std::string_view format, std::initializer_list<FArg> args) {
-  uwrite(unit, fformat(format, args));
+  fwrite(unit, format, std::span<const FArg>(args.begin(), args.size()));
 }
 
 std::string flist(std::span<const FArg> args) {

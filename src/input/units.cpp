@@ -20,6 +20,7 @@ struct Unit {
   bool pushed = false;     // the next read returns `last`
   bool lineopen = false;   // last write did not end its line
   bool writing = false;    // file position is at the end for writing
+  size_t pending = 0;      // positioning blanks after an open line
 };
 
 std::map<int, std::unique_ptr<Unit>>& table() {
@@ -28,6 +29,7 @@ std::map<int, std::unique_ptr<Unit>>& table() {
 }
 
 bool term_lineopen[2] = {false, false};
+size_t term_pending[2] = {0, 0};
 
 Unit* find(int unit) {
   auto& t = table();
@@ -139,31 +141,48 @@ void urewind(int unit) {
   }
 }
 
-void uwrite(int unit, std::string_view text) {
-  if (text.empty()) return;
-  bool open = text.back() != '\n';
-  if (unit == kStdout || unit == kStderr) {
-    FILE* f = unit == kStdout ? stdout : stderr;
-    std::fwrite(text.data(), 1, text.size(), f);
-    if (!open) std::fflush(f);
-    term_lineopen[unit == kStdout ? 0 : 1] = open;
-    return;
-  }
-  Unit* u = find(unit);
-  if (!u) return;
+namespace {
+
+void raw_write(Unit* u, std::string_view text) {
   if (u->memory) {
     u->text.append(text);
-  } else {
-    if (!u->writing) {
-      // Fortran writes after reads truncate the sequential file there; the
-      // program only writes sequential files it has not read, so write at
-      // the current position.
-      std::fseek(u->fp, 0, SEEK_CUR);
-      u->writing = true;
-    }
-    std::fwrite(text.data(), 1, text.size(), u->fp);
+    return;
   }
-  u->lineopen = open;
+  if (!u->writing) {
+    // Switching from reading to writing needs a positioning call.
+    std::fseek(u->fp, 0, SEEK_CUR);
+    u->writing = true;
+  }
+  std::fwrite(text.data(), 1, text.size(), u->fp);
+}
+
+}  // namespace
+
+void uwrite(int unit, std::string_view text, size_t pending) {
+  if (text.empty() && pending == 0) return;
+  // Blanks held after an open line are written when the line goes on, and
+  // dropped when it ends.
+  bool continues = !text.empty() && text.front() != '\n';
+  bool open = text.empty() ? true : text.back() != '\n';
+  bool term = unit == kStdout || unit == kStderr;
+  Unit* u = term ? nullptr : find(unit);
+  if (!term && !u) return;
+  int t = unit == kStdout ? 0 : 1;
+  size_t& held = term ? term_pending[t] : u->pending;
+  bool& lineopen = term ? term_lineopen[t] : u->lineopen;
+  std::string blanks;
+  if (continues && held) blanks.assign(held, ' ');
+  held = !open ? 0 : (text.empty() ? held : 0) + pending;
+  lineopen = open;
+  if (term) {
+    FILE* f = unit == kStdout ? stdout : stderr;
+    std::fwrite(blanks.data(), 1, blanks.size(), f);
+    std::fwrite(text.data(), 1, text.size(), f);
+    if (!open) std::fflush(f);
+    return;
+  }
+  if (!blanks.empty()) raw_write(u, blanks);
+  if (!text.empty()) raw_write(u, text);
 }
 
 void uendline(int unit) {

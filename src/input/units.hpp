@@ -3,6 +3,7 @@
 // Unit 6 is standard output and unit 0 standard error. A unit is either a
 // file or an in-memory text (used for tests and for scratch texts).
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,9 @@ void urewind(int unit);
 
 // Writes text as it stands (records end with '\n'); units 6 and 0 go to the
 // terminal. Writing to a closed unit is dropped.
-void uwrite(int unit, std::string_view text);
+// `pending` blanks are held after an open line and written only when the
+// next text continues that line (positioning blanks of a "$" format).
+void uwrite(int unit, std::string_view text, size_t pending = 0);
 // Ends a line left open by a "$" format when one is open.
 void uendline(int unit);
 // True when the last text written to the unit did not end its line.
