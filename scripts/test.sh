@@ -8,4 +8,4 @@ bash scripts/build.sh "$@"
 dir=build; [ "${1:-}" = "--sanitize" ] && dir=build-asan
 cd "$dir"
 export ASAN_OPTIONS=detect_leaks=0
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure
