@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/model.hpp"
+#include "sections/sections.hpp"
+
+namespace riv {
+namespace {
+
+constexpr double kPi = 3.14159265358979;
+
+class Conveyance : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    model_init();
+    csstore_clear();
+  }
+  // Stores a profile as section 1 and loads it.
+  void put(const std::vector<float>& y, const std::vector<float>& z, std::vector<int> cls = {},
+           int kind = 0) {
+    ccs.np = static_cast<int>(y.size());
+    for (int i = 1; i <= ccs.np; ++i) {
+      ccs.ysec(i) = y[i - 1];
+      ccs.zsec(i) = z[i - 1];
+      ccs.iclass(i) = cls.empty() ? 1 : cls[i - 1];
+    }
+    ccs.kind = kind;
+    cswrite(1);
+    csrea(1, 0.0f);
+  }
+  // Properties at zw; returns the level cscnv leaves.
+  float at(float zw) {
+    testing::internal::CaptureStdout();
+    cscnv(zw);
+    out = testing::internal::GetCapturedStdout();
+    return zw;
+  }
+  static double strickler(double k, double a, double p) { return k * a * std::pow(a / p, 2.0 / 3.0); }
+  std::string out;
+};
+
+TEST_F(Conveyance, RectangleAndTrapezoidMatchClosedForms) {
+  put({0, 0, 10, 10}, {10, 0, 0, 10});
+  at(2.0f);
+  EXPECT_NEAR(ccs.area, 20.0, 1e-5);
+  EXPECT_NEAR(ccs.perim, 14.0, 1e-5);
+  EXPECT_NEAR(ccs.wtop, 10.0001, 1e-5);
+  EXPECT_NEAR(ccs.conv, strickler(30, 20, 14), 1e-5 * ccs.conv);  // exponent 0.666667
+  EXPECT_NEAR(ccs.rhyd, 20.0 / 14.0, 1e-6);
+  EXPECT_TRUE(out.empty());
+
+  // Level exactly at the bank points: they are dry, the walls count in full.
+  at(10.0f);
+  EXPECT_EQ(ccs.idry(1), 1);
+  EXPECT_EQ(ccs.hp(1), 0.0f);
+  EXPECT_NEAR(ccs.area, 100.0, 1e-4);
+  EXPECT_NEAR(ccs.perim, 30.0, 1e-4);
+
+  // Trapezoid: bottom 6, side slopes 1:2, depth 1.5.
+  put({0, 6, 12, 18}, {3, 0, 0, 3});
+  at(1.5f);
+  const double h = 1.5, b = 6, m = 2;
+  const double a = (b + m * h) * h, p = b + 2 * h * std::sqrt(1 + m * m);
+  EXPECT_NEAR(ccs.area, a, 1e-4);
+  EXPECT_NEAR(ccs.perim, p, 1e-4);
+  EXPECT_NEAR(ccs.wtop, b + 2 * m * h, 1e-3);
+  EXPECT_NEAR(ccs.conv, strickler(30, a, p), 1e-3 * strickler(30, a, p));
+}
+
+TEST_F(Conveyance, CompositeRoughnessIsHortonEinstein) {
+  ccs.kstl(3) = 20.0f;  // walls
+  ccs.kstl(4) = 40.0f;  // bed
+  put({0, 0, 10, 10}, {10, 0, 0, 10}, {3, 4, 3, 3});
+  at(2.0f);
+  const double s = 2 / std::pow(20.0, 1.5) + 10 / std::pow(40.0, 1.5) + 2 / std::pow(20.0, 1.5);
+  const double keq = std::pow(14.0 / s, 2.0 / 3.0);
+  EXPECT_NEAR(ccs.conv, strickler(keq, 20, 14), 1e-3 * ccs.conv);
+  EXPECT_GT(keq, 20.0);
+  EXPECT_LT(keq, 40.0);
+}
+
+TEST_F(Conveyance, TubePartlyAndFullyFilled) {
+  put({2.0f}, {100.0f});
+  cstube(101.0f);  // half full
+  EXPECT_NEAR(ccs.perim, kPi, 1e-4);
+  EXPECT_NEAR(ccs.area, kPi / 2, 1e-4);
+  EXPECT_NEAR(ccs.wtop, 2.0, 1e-5);
+  // Circular segment, r = 1, h = 0.5: r^2 acos((r-h)/r) - (r-h) sqrt(2rh - h^2).
+  float zw = 100.5f;
+  cscnv(zw);
+  const double aseg = std::acos(0.5) - 0.5 * std::sqrt(1.0 - 0.25);
+  EXPECT_NEAR(ccs.area, aseg, 1e-5);
+  EXPECT_NEAR(ccs.perim, 2 * std::acos(0.5), 1e-5);
+  EXPECT_NEAR(ccs.wtop, 2 * std::sqrt(0.75), 1e-5);
+  EXPECT_NEAR(ccs.conv, 30 * aseg * std::pow(aseg / ccs.perim, 0.6667), 1e-4);
+  cstube(103.0f);  // running full
+  EXPECT_NEAR(ccs.area, 3.1415, 1e-5);
+  EXPECT_NEAR(ccs.perim, 6.283, 1e-5);
+  EXPECT_NEAR(ccs.rhyd, 0.5, 1e-6);
+  EXPECT_NEAR(ccs.wtop, 0.05, 1e-7);
+  cstube(99.0f);  // below the invert: nothing, no message
+  EXPECT_EQ(ccs.area, 0.0f);
+  EXPECT_EQ(ccs.conv, 0.0f);
+  // The compound default does not turn a tube into a lateral grid.
+  ccs.lcompd = 1;
+  int it = 0;
+  csval(1, 103.0f, 0.0f, 0.001f, it);
+  EXPECT_NEAR(ccs.area, 3.1415, 1e-5);
+  EXPECT_GT(ccs.conv, 0.0f);
+}
+
+TEST_F(Conveyance, BelowBedRaisesLevelAndReports) {
+  put({0, 0, 10, 10}, {10, 0, 0, 10});
+  EXPECT_FLOAT_EQ(at(-1.0f), 0.001f);
+  EXPECT_EQ(out, "  >cscnv: waterlevel      -1.00 is below bedlevel      0.00\n");
+  EXPECT_EQ(ccs.area, 1e-10f);
+  EXPECT_EQ(ccs.perim, 1e-10f);
+  EXPECT_EQ(ccs.conv, 1e-10f);
+  EXPECT_EQ(ccs.rhyd, 1e-10f);
+  // A profile whose points all lie at one level, exactly at the water level.
+  put({0, 5, 10}, {3, 3, 3});
+  EXPECT_FLOAT_EQ(at(3.0f), 3.001f);
+  at(4.0f);
+  EXPECT_NEAR(ccs.area, 10.0, 1e-5);
+  EXPECT_NEAR(ccs.perim, 10.0, 1e-5);
+}
+
+TEST_F(Conveyance, MainCountsOnlyWaterConnectedToLowestPoint) {
+  const std::vector<float> y{0, 2, 4, 6, 8}, z{5, 0, 3, 1, 5};
+  put(y, z);
+  at(2.0f);
+  EXPECT_NEAR(ccs.area, 0.8 + 4.0 / 3.0 + 0.5 + 0.25, 1e-5);
+  put(y, z, {}, 1);
+  at(2.0f);
+  EXPECT_NEAR(ccs.area, 0.8 + 4.0 / 3.0, 1e-5);
+}
+
+TEST_F(Conveyance, OverhangAndClosedOutline) {
+  // Shelf overhanging the right part of a rectangle: water under it counts,
+  // the bank above it does not.
+  put({0, 0, 10, 10, 8, 8}, {5, 0, 0, 2, 2, 5});
+  at(3.0f);
+  EXPECT_NEAR(ccs.area, 8 * 3 + 2 * 2, 1e-4);
+  EXPECT_NEAR(ccs.perim, 3 + 10 + 2 + 2 + 1, 1e-4);
+  EXPECT_NEAR(ccs.wtop, 8.0001, 1e-4);
+  // A closed 2 x 2 box under water: full area, positive tiny width.
+  put({0, 0, 2, 2, 0}, {2, 0, 0, 2, 2}, {}, 4);
+  at(3.0f);
+  EXPECT_NEAR(ccs.area, 4.0, 1e-5);
+  EXPECT_NEAR(ccs.perim, 8.0, 1e-5);
+  EXPECT_GT(ccs.wtop, 0.0f);
+  EXPECT_LT(ccs.wtop, 0.001f);
+}
+
+TEST_F(Conveyance, LevelWettingOnlyAnEndPointCountsTheWedge) {
+  put({0, 5, 10}, {5, 2, 0});
+  EXPECT_FLOAT_EQ(at(1.0f), 1.0f);
+  EXPECT_NEAR(ccs.area, 1.25, 1e-5);
+  EXPECT_TRUE(out.empty());
+  put({0, 5, 10}, {0, 2, 5});
+  EXPECT_FLOAT_EQ(at(1.0f), 1.0f);
+  EXPECT_NEAR(ccs.area, 1.25, 1e-5);
+  EXPECT_GT(ccs.conv, 0.0f);
+}
+
+TEST_F(Conveyance, ZeroStricklerCarriesNoFlowWithoutNaN) {
+  ccs.kstl(3) = 0.0f;
+  put({0, 0, 5, 5, 10, 10}, {10, 0, 0, 0, 0, 10}, {1, 3, 3, 1, 1, 1});  // incl. a repeated point
+  at(2.0f);
+  EXPECT_NEAR(ccs.area, 20.0, 1e-5);
+  EXPECT_EQ(ccs.conv, 0.0f);
+  EXPECT_FALSE(std::isnan(ccs.rhyd));
+}
+
+TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
+  put({0, 1, 3, 4}, {104.5f, 100, 100, 104.5f}, {1, 1, 1, 1});
+  cswrite(1);
+  ccs.ntabv = 40;
+  int itmax = -1;
+  cstab(1, 0.25f, 0.0f, itmax);
+  EXPECT_EQ(itmax, 0);
+  EXPECT_FLOAT_EQ(ccs.ztab(1), 100.25f);
+  EXPECT_EQ(ccs.atab(1), 0.0f);
+  EXPECT_NEAR(ccs.ztab(2) - ccs.ztab(1), 5.0 / 39.0, 1e-4);
+  EXPECT_NEAR(ccs.ztab(40), 105.25 - 0.0001, 1e-4);
+  float zc = 100.0f - 0.0001f;
+  const float dzt = 5.0f / 39.0f;
+  for (int i = 2; i <= 40; ++i) {
+    zc += dzt;
+    EXPECT_GT(ccs.atab(i), ccs.atab(i - 1));
+    EXPECT_GT(ccs.ktab(i), ccs.ktab(i - 1));
+    float z = zc;
+    csrea(1, 0.0f);
+    cscnv(z);
+    EXPECT_EQ(ccs.atab(i), ccs.area) << i;  // same arithmetic with precomputed powers
+    EXPECT_EQ(ccs.ktab(i), ccs.conv) << i;
+    EXPECT_EQ(ccs.btab(i), ccs.wtop) << i;
+    cstab(1, 0.25f, 0.0f, itmax);
+  }
+  // Compound sections tabulate with the lateral method.
+  ccs.lcompd = 1;
+  cstab(1, 0.0f, 0.0f, itmax);
+  EXPECT_GT(itmax, 0);
+  EXPECT_GT(ccs.ktab(40), 0.0f);
+}
+
+}  // namespace
+}  // namespace riv
