@@ -7,4 +7,4 @@ bash scripts/setup.sh
 bash scripts/build.sh
 mkdir -p run
 cd run
-../build/rivsim ../examples/rhine/river.txt "$@"
+../build/rivsim ../examples/reach/river.txt "$@"

@@ -106,6 +106,15 @@ int rivsim_main(int argc, char** argv) {
     return 0;
   }
   if (!startup(cl)) return 2;
+  if (cl.check) {
+    // Read the model, leave the listing, and say whether the input is sound
+    // (a reading with errors ends through the diagnostics with status 2).
+    inrea(filin);
+    const int status = iierr_errors() > 0 ? kExitInputErrors : kExitOk;
+    run_end_hooks();
+    return status;
+  }
+  if (!cl.args.empty() && !cl.args[0].starts_with("@")) inrea(filin);
   fwritel(kStdout, {"interactive menu not available yet"});
   run_end_hooks();
   return 0;

@@ -107,17 +107,18 @@ void open_include(FStr<128>& cline, int& lu, int lulst) {
   int ln = 0;
   rrxwrd(cline.span(), fname.span(), ln);
   std::string name = ln > 0 ? std::string(fname.sub(1, ln)) : std::string();
-  if (!file_exists(name)) {
+  std::string path = beside(name, lu);
+  if (!file_exists(path)) {
     iierr(1, cut128("file not found: " + name), lulst);
     return;
   }
-  FileId id = file_id(name);
+  FileId id = file_id(path);
   if (static_cast<int>(rd.inc.size()) >= kMaxIncludes || includes_itself(id)) {
     iierr(2, cut128("include nesting too deep: " + name), lulst);
     return;
   }
   int unit = rd.inc.empty() ? kFirstInclude : rd.inc.back().unit + 1;
-  if (uopen(unit, name, FStatus::Old) != 0) {
+  if (uopen(unit, path, FStatus::Old) != 0) {
     iierr(1, cut128("file not found: " + name), lulst);
     return;
   }

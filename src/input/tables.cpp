@@ -38,8 +38,9 @@ void table_include(const FStr<132>& line, int& nin, int lu, int lulst,
   rrxwrd(rest.span(), fname.span(), lw);  // "include"
   rrxwrd(rest.span(), fname.span(), lw);
   std::string name = lw > 0 ? std::string(fname.sub(1, lw)) : std::string();
+  std::string path = beside(name, nin);
   struct stat st;
-  bool exists = file_exists(name) && ::stat(name.c_str(), &st) == 0;
+  bool exists = file_exists(path) && ::stat(path.c_str(), &st) == 0;
   if (!exists) {
     iierr(1, ("file not found: " + name).substr(0, 32), lulst);
     return;
@@ -55,7 +56,7 @@ void table_include(const FStr<132>& line, int& nin, int lu, int lulst,
   // The command reader's include files may already use units from 51 up;
   // the table's files go above the unit being read.
   int unit = inc.empty() ? std::max(kFirstTableInclude, lu + 1) : nin + 1;
-  if (uopen(unit, name, FStatus::Old) != 0) {
+  if (uopen(unit, path, FStatus::Old) != 0) {
     iierr(1, ("file not found: " + name).substr(0, 32), lulst);
     return;
   }

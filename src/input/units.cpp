@@ -45,6 +45,16 @@ bool file_exists(std::string_view name) {
   return !n.empty() && ::stat(n.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::string beside(std::string_view name, int unit) {
+  std::string n(name);
+  if (n.empty() || n[0] == '/' || file_exists(n)) return n;
+  std::string from = uname(unit);
+  size_t slash = from.rfind('/');
+  if (slash == std::string::npos) return n;
+  std::string alt = from.substr(0, slash + 1) + n;
+  return file_exists(alt) ? alt : n;
+}
+
 int uopen(int unit, std::string_view name, FStatus st, bool append) {
   uclose(unit);
   std::string n(name);

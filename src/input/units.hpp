@@ -48,5 +48,10 @@ std::string ucontents(int unit);
 void ucloseall();
 
 bool file_exists(std::string_view name);
+// The file an include line names: the name as it stands when that file
+// exists, otherwise, for a relative name, the same name beside the file read
+// on `unit` (so a model can be read from another folder). Returns the name
+// unchanged when neither exists.
+std::string beside(std::string_view name, int unit);
 
 }  // namespace riv

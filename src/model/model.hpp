@@ -177,6 +177,14 @@ struct Cmixing {
   float sflux = 0.0f;      // surface flux coefficient
   float decay = 0.0f;      // decay rate, 1/s
   int ltherm = 0;          // heat instead of a load
+
+  // Stream tubes of the last tube or mixing run: tube i of branch section n
+  // at (i, n). Dry tubes have area, depth and eddy viscosity 0.
+  Arr2<float, mxtube, mxbr> atub;  // cross-section area of the tube, m2
+  Arr2<float, mxtube, mxbr> htub;  // mean depth = area / tube width, m
+  Arr2<float, mxtube, mxbr> ytub;  // lateral position of the tube centre, m
+  Arr2<float, mxtube, mxbr> ntub;  // eddy viscosity at the tube centre, m2/s
+  Arr2<float, mxtube, mxbr> ctub;  // concentration (g/m3) or temperature excess (K)
 };
 
 // ---- Sediment settings and bed state (positions 1..nsec) ----
@@ -241,5 +249,10 @@ void csrea(int isec, float dzb);
 // isec > 0: name receives its section name; isec = 0: name is looked up and
 // isec receives its number, or stays 0 with a message.
 void csinq(int& isec, std::span<char> name);
+
+// ---- Reader of the model input file ----
+// Reads the whole model input file `name` into the records (the file dialog
+// is used when the name is blank or unusable; the name opened is returned).
+void inrea(FStr<60>& name);
 
 }  // namespace riv

@@ -78,8 +78,9 @@ void model_reset_for_reading() {
   // A new model starts from the surveyed bed.
   cbedevol.dzb.fill(0.0f);
   cbedevol.d90.fill(cbedevol.d90def);
-  // Empty common table: the chain ends at row 1.
-  ccs.tabc(1, 1) = 0.0f;
+  // Empty common table: the chain ends at row 1. Cells a record leaves
+  // unwritten read as 0, never as a value of an earlier reading.
+  ccs.tabc.fill(0.0f);
   ccs.kstl(1) = ccs.kstl(2) = 30.0f;
   ccs.vegl(1) = ccs.vegl(2) = -1.0f;
   // Names of an earlier reading must not match labels of this one.

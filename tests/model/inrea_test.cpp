@@ -1,0 +1,441 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "input/input.hpp"
+#include "model/model.hpp"
+
+namespace riv {
+namespace {
+
+const std::string kStars = "***********************************************";
+
+// The end of a reading with errors stops the program; here it is turned into
+// an exception so that the records can be inspected afterwards.
+struct Stopped {};
+
+class Inrea : public testing::Test {
+ protected:
+  void SetUp() override {
+    model_init();
+    iicmd_reset();
+    uopen_memory(cunit.lulst);
+  }
+  void TearDown() override {
+    clear();
+    uclose(cunit.lulst);
+    uclose(cunit.luin);
+    iicmd_reset();
+  }
+  // Clears counts left by a reading that ended early or by an abort.
+  static void clear() {
+    if (iierr_warnings() + iierr_errors() == 0) return;
+    at_program_end([] { throw Stopped{}; });
+    uopen_memory(39);
+    testing::internal::CaptureStdout();
+    try {
+      iierr(0, "", 39);
+    } catch (const Stopped&) {
+    }
+    testing::internal::GetCapturedStdout();
+    uclose(39);
+    try {
+      run_end_hooks();
+    } catch (const Stopped&) {
+    }
+  }
+  // Reads `text` as the model input file; returns true when the reading
+  // ended the program (errors). Standard output is kept in `out`.
+  bool read(const std::string& text, const std::string& file = "inrea_in.txt") {
+    std::ofstream(file, std::ios::binary) << text;
+    FStr<60> name(file);
+    bool stopped = false;
+    at_program_end([] { throw Stopped{}; });
+    testing::internal::CaptureStdout();
+    try {
+      inrea(name);
+    } catch (const Stopped&) {
+      stopped = true;
+    }
+    out = testing::internal::GetCapturedStdout();
+    if (!stopped) {
+      try {
+        run_end_hooks();
+      } catch (const Stopped&) {
+      }
+    }
+    return stopped;
+  }
+  // The listing with the time stamp of its header replaced by <T>.
+  std::string listing() {
+    std::string s = ucontents(cunit.lulst);
+    size_t h = s.find("/OUTPUT ");
+    if (h != std::string::npos) s.replace(h + 8, 17, "<T>");
+    return s;
+  }
+  static std::string box(const std::string& kind, const std::string& msg) {
+    return "\n" + kStars + "\n**" + kind + ": " + msg + "\n" + kStars + "\n\n";
+  }
+  std::string out;
+};
+
+TEST_F(Inrea, SmallCompleteInputListingAndRecords) {
+  ASSERT_FALSE(read(
+      "title 'Test reach'\n"
+      ">>global\n"
+      "defkst 35\n"
+      "label gra\n"
+      "kst 28\n"
+      ">>section\n"
+      "cs 'A1' 0.0 /\n"
+      "0.0 102.0\n"
+      "2.0 100.0 bed\n"
+      "8.0 100.0\n"
+      "10.0 102.0 gra\n"
+      "tube 'P1' 0.5 1.2 98.0\n"
+      ">>branch\n"
+      "cs 'A1' /\n"));
+  EXPECT_EQ(listing(),
+            "\n/OUTPUT <T>/\n\n"
+            "     title  'Test reach'\n"
+            " >>global\n"
+            "   defkst    35.0000\n"
+            "   label   gra\n"
+            "   kst    28.0000\n"
+            " >>section\n"
+            "   cs  'A1      '    0.0000    0.00 /\n"
+            "    0.00  102.00  def /\n"
+            "    2.00  100.00  bed /\n"
+            "    8.00  100.00  bed /\n"
+            "   10.00  102.00  gra /\n"
+            "   tube  'P1      '    0.5000    1.20   98.00 /\n"
+            " >>branch\n"
+            "   cs  'A1      '     0.000     0.000\n"
+            " >>\n");
+  EXPECT_EQ(cinput.title.str(), "Test reach");
+  EXPECT_FLOAT_EQ(ccs.kstl(1), 35.0f);
+  EXPECT_FLOAT_EQ(ccs.kstl(3), 28.0f);
+  EXPECT_EQ(nclas, 3);
+  EXPECT_EQ(clas(3).str(), "gra");
+  ASSERT_EQ(creach.ncs, 2);
+  EXPECT_EQ(cchar.csname(2).str(), "P1");
+  csrea(1, 0.0f);
+  ASSERT_EQ(ccs.np, 4);
+  EXPECT_EQ(ccs.iclass(1), 1);
+  EXPECT_EQ(ccs.iclass(2), 2);
+  EXPECT_EQ(ccs.iclass(3), 2);
+  EXPECT_EQ(ccs.iclass(4), 3);
+  EXPECT_FLOAT_EQ(ccs.xloc, 0.0f);
+  csrea(2, 0.0f);
+  EXPECT_EQ(ccs.np, 1);
+  EXPECT_FLOAT_EQ(ccs.ysec(1), 1.2f);
+  EXPECT_FLOAT_EQ(ccs.zmin, 98.0f);
+  EXPECT_EQ(ccs.kind, 4);
+  EXPECT_FLOAT_EQ(ccs.xloc, 500.0f);
+  EXPECT_EQ(creach.nsec, 1);
+  EXPECT_FLOAT_EQ(creach.xsec(1), 0.0f);
+  // The title goes through the obsolete length routine, which says so.
+  EXPECT_NE(out.find("!!iilen obsolet"), std::string::npos);
+}
+
+TEST_F(Inrea, SectionPointsOrderShiftLocationAndFaults) {
+  ASSERT_FALSE(read(
+      ">>global\n"
+      "circle400\n"
+      "label bed\n"
+      "kst 45\n"
+      "grid_values 5000\n"
+      "table_values 100\n"
+      ">>section\n"
+      "origin 100 200\n"
+      "locate 1100 1200 100\n"
+      "main\n"
+      "cs 'R' 1.5 0.5\n"
+      "10 5 xyz\n"
+      "5\t4\n"
+      "0.0 6\n"
+      "\n"
+      "cs 'Two' 2.0 /\n"
+      "0 1\n"
+      "1 0\n"
+      "z-y\n"
+      "compound\n"
+      "cs 'C' 3.0 /\n"
+      "431.20 12.5 def\n"
+      "430.0 20.0 bed\n"
+      "431.0 12.505\n"));
+  EXPECT_NE(out.find(" warning: label bed already defined"), std::string::npos) << out;
+  EXPECT_FLOAT_EQ(ccs.kstl(2), 45.0f);
+  EXPECT_EQ(ccs.ngrid, 1000);
+  EXPECT_EQ(ccs.ntabv, 40);
+  std::string l = listing();
+  EXPECT_NE(l.find("   grid_values 1000\n"), std::string::npos);
+  EXPECT_NE(l.find("   origin     100.00    200.00\n"), std::string::npos);
+  EXPECT_NE(l.find("   locate     1100.0    1200.0    100.00\n"), std::string::npos);
+  // The echo shows the levels before the shift, the unknown label once.
+  EXPECT_NE(l.find("   10.00    5.00  xyz /\n" + box("warning", "label not defined") +
+                   "    5.00    4.00  xyz /\n"),
+            std::string::npos)
+      << l;
+  EXPECT_NE(l.find("    0.00    6.00  xyz /\n" + box("warning", "label not defined") +
+                   "\n   cs  'Two     '"),
+            std::string::npos)
+      << l;
+  EXPECT_NE(l.find(box("warning", "faulty geometry of cross-section")), std::string::npos);
+
+  // Given right to left, stored left to right; the unknown label is class 1.
+  ASSERT_EQ(creach.ncs, 2);
+  csrea(1, 0.0f);
+  EXPECT_EQ(ccs.np, 3);
+  EXPECT_FLOAT_EQ(ccs.ysec(1), 0.0f);
+  EXPECT_FLOAT_EQ(ccs.zsec(1), 6.5f);
+  EXPECT_FLOAT_EQ(ccs.ysec(3), 10.0f);
+  EXPECT_FLOAT_EQ(ccs.zsec(3), 5.5f);
+  EXPECT_EQ(ccs.iclass(1), 1);
+  EXPECT_EQ(ccs.kind, 1);
+  EXPECT_EQ(ccs.lmain, 1);
+  EXPECT_FLOAT_EQ(ccs.xloc, 1000.0f);
+  EXPECT_FLOAT_EQ(ccs.yloc, 1000.0f);
+  EXPECT_FLOAT_EQ(ccs.azim, 100.0f * 0.017453f * 0.9f);
+  // The section of two points was dropped and its number reused; z-y order;
+  // first and last point 0.005 m apart close the outline.
+  EXPECT_EQ(cchar.csname(2).str(), "C");
+  csrea(2, 0.0f);
+  EXPECT_EQ(ccs.np, 3);
+  EXPECT_FLOAT_EQ(ccs.ysec(1), 12.5f);
+  EXPECT_FLOAT_EQ(ccs.zsec(1), 431.2f);
+  EXPECT_EQ(ccs.iclass(3), 2);
+  EXPECT_EQ(ccs.kind, 2 + 4);
+  // Without locate: 1000 x station; y and azimuth of the last located section.
+  EXPECT_FLOAT_EQ(ccs.xloc, 3000.0f);
+  EXPECT_FLOAT_EQ(ccs.yloc, 1000.0f);
+}
+
+TEST_F(Inrea, LabelsBeforeAndBeyondTheClassTable) {
+  auto name = [](int i) { return std::string{char('A' + i / 26), char('a' + i % 26), 'x'}; };
+  std::string in = ">>global\nkst 40\nvegetation 0.2\n";
+  for (int i = 3; i <= 101; ++i) in += "label " + name(i) + "\n";
+  in += "kst 12\n";
+  ASSERT_FALSE(read(in));
+  // Before any label the default class takes the values, with a warning.
+  EXPECT_FLOAT_EQ(ccs.kstl(1), 40.0f);
+  EXPECT_FLOAT_EQ(ccs.vegl(1), 0.2f);
+  std::string l = listing();
+  EXPECT_NE(l.find("   kst    40.0000\n" + box("warning", "no current label: def used")),
+            std::string::npos)
+      << l;
+  EXPECT_NE(l.find(box("warning", "too many labels")), std::string::npos);
+  EXPECT_EQ(nclas, 100);
+  EXPECT_EQ(clas(99).str(), name(99));
+  EXPECT_EQ(clas(100).str(), name(101));
+  EXPECT_FLOAT_EQ(ccs.kstl(100), 12.0f);
+  EXPECT_NE(out.find(">>warnings   3, errors  0"), std::string::npos) << out;
+}
+
+TEST_F(Inrea, BranchRecordsInTheCommonTable) {
+  cmixing.ntube = 12;
+  ASSERT_FALSE(read(
+      ">>section\n"
+      "cs 'K12' 1.0 /\n"
+      "0 2\n1 0\n2 2\n"
+      ">>branch\n"
+      "inflow 120.0\n"
+      "cs 'K12' /\n"
+      "repeat 3 250.0 0.001\n"
+      "weir 431.5 12.0 /\n"
+      "gate 431.5 12.0 /\n"
+      "velocity 0.5\n"
+      "rightside\n"
+      "inflow 3.0\n"
+      "discharge 2.0\n"
+      "hq\n"
+      "430.0 0.0\n"
+      "432.0 85.0\n"
+      "culvert 429.0 /\n"
+      "cs 'K12' 3.5 0.2 >inrea_q12.txt\n"
+      ">>mixing\n"
+      "load 2.5\n"
+      "source_pos 2 to 4\n"
+      "tubes 80\n"
+      "load **\n"
+      "0 1\n"
+      "1 2\n"
+      "3 0\n"
+      ">>bed_evolution\n"
+      "d90 **\n"
+      "1.0 0.1\n"
+      "2.0 0.2\n"
+      "density 2650\n"
+      "inflow_rate 2.65\n"
+      "porosity 0.4\n"
+      "formula smart\n"
+      "write 1.2 inrea_res12.txt\n"));
+  const auto& t = ccs.tabc;
+  // inflow before the first section: position 0, kind 7, left side.
+  EXPECT_FLOAT_EQ(t(1, 1), 4.0f);
+  EXPECT_FLOAT_EQ(t(2, 1), 0.0f);
+  EXPECT_FLOAT_EQ(t(2, 2), 7.0f);
+  EXPECT_FLOAT_EQ(t(3, 1), 1.0f);
+  EXPECT_FLOAT_EQ(t(3, 2), 1.0f);
+  EXPECT_FLOAT_EQ(t(4, 2), 120.0f);
+  EXPECT_EQ(cchar.ctag(0).str(), "inflw");
+  // repeat: 1250, 1500, 1750 m lowered by 0.25 m each.
+  ASSERT_GE(creach.nsec, 4);
+  EXPECT_FLOAT_EQ(creach.xsec(1), 1000.0f);
+  EXPECT_FLOAT_EQ(creach.xsec(4), 1750.0f);
+  EXPECT_FLOAT_EQ(creach.dzsec(4), -0.75f);
+  // weir at position 4 with the coefficient preset, gate with opening 0.
+  EXPECT_FLOAT_EQ(t(5, 1), 4.0f);
+  EXPECT_FLOAT_EQ(t(6, 1), 4.0f);
+  EXPECT_FLOAT_EQ(t(6, 2), 2.0f);
+  EXPECT_FLOAT_EQ(t(7, 2), 12.0f);
+  EXPECT_FLOAT_EQ(t(8, 1), 0.58f);
+  EXPECT_FLOAT_EQ(t(10, 2), 3.0f);
+  EXPECT_FLOAT_EQ(t(12, 1), 0.0f);
+  EXPECT_EQ(creach.ifix(4), 1);
+  EXPECT_EQ(creach.ifix(3), 0);
+  // The velocity goes with the next inflow only; the side is the right one.
+  EXPECT_FLOAT_EQ(t(13, 2), 0.5f);
+  EXPECT_FLOAT_EQ(t(15, 2), 2.0f);
+  EXPECT_FLOAT_EQ(t(17, 2), 0.0f);
+  EXPECT_FLOAT_EQ(t(19, 2), 3.0f);
+  // hq: length 5 with two rows.
+  EXPECT_FLOAT_EQ(t(21, 1), 5.0f);
+  EXPECT_FLOAT_EQ(t(22, 2), 1.0f);
+  EXPECT_FLOAT_EQ(t(23, 1), 2.0f);
+  EXPECT_FLOAT_EQ(t(25, 2), 85.0f);
+  // culvert with its presets.
+  EXPECT_FLOAT_EQ(t(26, 1), 5.0f);
+  EXPECT_FLOAT_EQ(t(27, 2), 11.0f);
+  EXPECT_FLOAT_EQ(t(28, 2), 1.0f);
+  EXPECT_FLOAT_EQ(t(29, 1), -1.0f);
+  EXPECT_FLOAT_EQ(t(29, 2), 50.0f);
+  EXPECT_FLOAT_EQ(t(30, 1), 0.5f);
+  EXPECT_EQ(cchar.ctag(4).str(), "culv");
+  // A branch section with station, shift and hydrograph file.
+  EXPECT_EQ(creach.nsec, 5);
+  EXPECT_FLOAT_EQ(creach.xsec(5), 3500.0f);
+  EXPECT_FLOAT_EQ(creach.dzsec(5), 0.2f);
+  EXPECT_GT(creach.iout(5), 0);
+  EXPECT_EQ(creach.iout(2), 0);
+  // Loads: before any source range over all tubes; then tubes 2 to 4.
+  EXPECT_FLOAT_EQ(t(31, 1), 4.0f);
+  EXPECT_FLOAT_EQ(t(31, 2), 11.0f);
+  EXPECT_FLOAT_EQ(t(32, 2), 1.0f);
+  EXPECT_FLOAT_EQ(t(33, 2), 12.0f);
+  EXPECT_FLOAT_EQ(t(34, 2), 2.5f);
+  EXPECT_FLOAT_EQ(t(35, 1), 6.0f);
+  EXPECT_FLOAT_EQ(t(36, 2), 2.0f);
+  EXPECT_FLOAT_EQ(t(37, 2), 4.0f);
+  EXPECT_FLOAT_EQ(t(39, 1), 3600.0f);
+  EXPECT_FLOAT_EQ(t(40, 1), 10800.0f);
+  EXPECT_FLOAT_EQ(t(41, 1), 0.0f);
+  EXPECT_EQ(ccs.nstruc, 7);
+  EXPECT_EQ(cmixing.nload, 2);
+  EXPECT_EQ(cmixing.ntube, 50);
+  EXPECT_NE(out.find("number of stream tubes limited to"), std::string::npos);
+  // Grain sizes by station, held outside the table.
+  EXPECT_FLOAT_EQ(cbedevol.d90(1), 0.1f);
+  EXPECT_FLOAT_EQ(cbedevol.d90(2), 0.125f);
+  EXPECT_FLOAT_EQ(cbedevol.d90(5), 0.2f);
+  EXPECT_FLOAT_EQ(cbedevol.qsin, 0.001f);
+  EXPECT_NEAR(cbedevol.porf, 1.0f / 0.6f, 1e-6);
+  EXPECT_EQ(cbedevol.iform, 2);
+  EXPECT_EQ(cbedevol.nwrite, 1);
+  EXPECT_EQ(cbedevol.iwrsec(1), 2);
+  EXPECT_TRUE(uisopen(71));
+
+  std::string l = listing();
+  EXPECT_NE(l.find("   repeat     3   250.0  0.0010\n"
+                   " 'K12     '     1.250    -0.250\n"),
+            std::string::npos)
+      << l;
+  EXPECT_NE(l.find("   culvert     429.00      1.00     -1.00     50.00\n      0.50\n"),
+            std::string::npos);
+  EXPECT_NE(l.find("   rightside    inflow     3.0000\n"), std::string::npos);
+  EXPECT_NE(l.find("   tubes  50\n"), std::string::npos);
+  EXPECT_NE(l.find("   source_pos    2 to   4\n"), std::string::npos);
+  EXPECT_NE(l.find("   write  1.200  inrea_res12.txt"), std::string::npos);
+
+  // Reading again: the write request starts anew on unit 71.
+  ASSERT_FALSE(read(">>bed_evolution\nformula mpm\nwrite 0.0 inrea_res0.txt\n"));
+  EXPECT_EQ(cbedevol.nwrite, 1);
+  EXPECT_EQ(cbedevol.iwrsec(1), 1);
+  uclose(71);
+  std::remove("inrea_res0.txt");
+  std::remove("inrea_res12.txt");
+}
+
+TEST_F(Inrea, UnreadableValuesAreErrorsAndKeepPresets) {
+  EXPECT_TRUE(read(">>global\ndefkst abc\ndefcv 0.2\n>>branch\nweir 1.0 2.0\n"));
+  EXPECT_FLOAT_EQ(ccs.kstl(1), 30.0f);
+  EXPECT_FLOAT_EQ(ccs.cvdef, 0.2f);
+  EXPECT_EQ(ccs.nstruc, 0);
+  std::string l = listing();
+  EXPECT_NE(l.find("   defkst\n" + box("error", "values cannot be read: defkst") + "   defcv"),
+            std::string::npos)
+      << l;
+  EXPECT_NE(l.find(box("error", "values cannot be read: weir")), std::string::npos);
+  EXPECT_NE(out.find(">>warnings   0, errors  2"), std::string::npos) << out;
+}
+
+TEST_F(Inrea, CommonTableFullSkipsTheRecord) {
+  std::string in = ">>branch\n";
+  for (int i = 0; i < 250; ++i) in += "weir 1 2 3\n";
+  in += "waterlevel 5\nslope **\n0 1\n1 2\n";
+  ccs.area = 12345.0f;  // the field after the common table
+  EXPECT_TRUE(read(in));
+  EXPECT_EQ(ccs.nstruc, 249);
+  EXPECT_FLOAT_EQ(ccs.tabc(997, 1), 0.0f);
+  EXPECT_FLOAT_EQ(ccs.area, 12345.0f);
+  std::string l = listing();
+  size_t first = l.find(box("error", "common table full"));
+  ASSERT_NE(first, std::string::npos);
+  // The table lines are read and dropped, not taken as keywords.
+  EXPECT_EQ(l.find("keyword unknown"), std::string::npos);
+  EXPECT_NE(out.find("errors  3"), std::string::npos) << out;
+}
+
+TEST_F(Inrea, TooManySectionsEndTheReadingEarly) {
+  std::string in = ">>global\ntable_values 90\n>>section\n";
+  for (int i = 1; i <= 1025; ++i) in += "cs 'S" + std::to_string(i) + "' /\n0 1\n1 0\n2 1\n";
+  in += ">>branch\ncs 'S1' /\n";
+  EXPECT_FALSE(read(in));
+  EXPECT_EQ(creach.ncs, 1024);
+  EXPECT_EQ(creach.nsec, 0);
+  EXPECT_EQ(ccs.ntabv, 40);
+  EXPECT_NE(out.find("Too many cross-sections on list"), std::string::npos);
+  EXPECT_EQ(out.find(">>warnings"), std::string::npos);
+
+  // The next reading starts afresh; the branch beyond its limit drops it.
+  cunit.maxsec = 3;
+  uopen_memory(cunit.lulst);
+  EXPECT_FALSE(read(">>section\ncs 'A' /\n0 1\n1 0\n2 1\n>>branch\n"
+                    "cs 'A' /\ncs 'A' /\ncs 'A' /\ncs 'A' /\ncs 'A' /\n"));
+  EXPECT_EQ(creach.ncs, 1);
+  EXPECT_EQ(creach.nsec, 0);
+  EXPECT_NE(out.find("Too many cross-sections in branch"), std::string::npos);
+  EXPECT_EQ(listing().substr(0, 13), "\n/OUTPUT <T>/");
+  cunit.maxsec = 1024;
+  uopen_memory(cunit.lulst);
+  EXPECT_FALSE(read(">>section\ncs 'A' /\n0 1\n1 0\n2 1\n>>branch\ncs 'A' /\n"));
+  EXPECT_EQ(creach.nsec, 1);
+}
+
+TEST_F(Inrea, LateSectionsKeepTheirOwnLocation) {
+  // A branch line loads a section; the sections read after it must not take
+  // over the location of the loaded one.
+  ASSERT_FALSE(read(">>section\nlocate 5 6 0\ncs 'A' 1.0 /\n0 1\n1 0\n2 1\n"
+                    ">>branch\ncs 'A' /\n>>section\ncs 'B' 2.0 /\n0 1\n1 0\n2 1\n"));
+  csrea(2, 0.0f);
+  EXPECT_FLOAT_EQ(ccs.xloc, 2000.0f);
+}
+
+TEST_F(Inrea, PorosityBelowLimitEndsTheProgram) {
+  EXPECT_TRUE(read(">>bed_evolution\nporosity 0.2\n"));
+  EXPECT_NE(out.find("check porosity value"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace riv
