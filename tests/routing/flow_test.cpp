@@ -1,0 +1,287 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "input/input.hpp"
+#include "routing/routing.hpp"
+#include "steady/branch_fixture.hpp"
+
+namespace riv {
+namespace {
+
+class RoutingRun : public test::BranchTest {
+ protected:
+  void SetUp() override {
+    BranchTest::SetUp();
+    routing_items = RoutingItems{};
+    cinput.vcontr = 0.1f;
+    view.start = [this](const RoutingFrame& f) {
+      ++starts;
+      nsteps = f.nsteps;
+    };
+    view.step = [this](const RoutingFrame& f) { frames.push_back(f); };
+    view.poll = [this] {
+      const size_t k = frames.size();
+      return k >= 1 && k <= answers.size() ? answers[k - 1] : RoutingAnswer::Continue;
+    };
+    view.end = [this] { ++ends; };
+  }
+  // Rectangle 20 m wide, positions 500 m apart on slope 0.0005, 50 m3/s.
+  void channel(int count) {
+    rect("R", 20.0f, 8.0f);
+    reach("R", count, 500.0f, 0.0005f);
+    value(0, 7, 50.0f, 1);
+  }
+  void go(const char* file) {
+    cinput.filres = file;
+    testing::internal::CaptureStdout();
+    flow(view);
+    out = testing::internal::GetCapturedStdout();
+  }
+  RxresData read(const char* file) {
+    RxresData d;
+    EXPECT_EQ(read_rxres(file, d), "");
+    return d;
+  }
+  RoutingView view;
+  std::vector<RoutingFrame> frames;
+  std::vector<RoutingAnswer> answers;
+  int starts = 0, ends = 0, nsteps = -1;
+};
+
+TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
+  channel(10);
+  value(10, 6, 3.0f);
+  cinput.title = "Test reach";
+  go("rx_default");
+  EXPECT_EQ(cinput.cmesg.trimmed(), ">results on file rx_default");
+  EXPECT_EQ(cunit.tstart, 0.0f);  // model time restored
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(nsteps, 1000);
+  ASSERT_EQ(frames.size(), 1000u);
+  EXPECT_EQ(frames.back().panel[2].trimmed(), "     1000     100.00       0.10");
+  EXPECT_EQ(frames.back().panel[1].trimmed(), "Step.....  Time/h...  Timestep/h..");
+  EXPECT_EQ(frames.back().panel[7].trimmed(), std::string(frames.back().iter, '.'));
+  EXPECT_EQ(cinput.title.sub(81, 100), "Longitudinal Section");
+
+  const RxresData d = read("rx_default");
+  EXPECT_EQ(d.recl, 165);
+  EXPECT_EQ(d.nsec, 10);
+  EXPECT_EQ(d.ndim * 100 + d.nz * 10 + d.jbl, 112);
+  EXPECT_EQ(d.title.substr(0, 12), "Test reach  ");
+  EXPECT_EQ(d.nvar, 4);
+  ASSERT_EQ(d.names.size(), 5u);
+  EXPECT_EQ(d.names[3], std::string("  Flow Velocity [m/s]") + std::string(11, ' '));
+  EXPECT_FLOAT_EQ(d.xkm[0], -4.5f);
+  ASSERT_EQ(d.states.size(), 1001u);  // records 5 to 1005
+  EXPECT_EQ(d.states.back().record, 1005);
+  EXPECT_EQ(d.end_markers, 2);
+  std::ifstream f("rx_default", std::ios::binary | std::ios::ate);
+  EXPECT_EQ(static_cast<long>(f.tellg()), 1007L * 165);
+  const RxresData::State& s = d.states[500];
+  EXPECT_NEAR(s.time, 50.0, 1e-4);
+  EXPECT_EQ(s.z[9], 3.0f);
+  const float a = 20.0f * s.z[0] - 20.0f * creach.dzsec(1);
+  EXPECT_NEAR(s.u[0], s.q[0] / a, 1e-4);
+  const float r = a / (20.0f + 2.0f * a / 20.0f), k = 30.0f * a * std::pow(r, 2.0f / 3.0f);
+  EXPECT_NEAR(s.tau[0], 9810.0f * r * (s.q[0] / k) * (s.q[0] / k), 0.01);
+
+  const std::vector<std::string> text = read_rxres("rx_default");
+  EXPECT_EQ(text[0], "tag -93  record length    165  sections   10  ndim 1  nz 1  jbl 2");
+  EXPECT_EQ(text.back(), "end markers 2");
+  EXPECT_EQ(read_rxres("no_such_file")[0], "Error opening: no_such_file");
+  EXPECT_EQ(rxres_recl(100, 4), 1605);
+  EXPECT_EQ(rxres_recl(3, 4), 165);  // room for the five variable titles
+}
+
+TEST_F(RoutingRun, StepMenuAndHydrographLines) {
+  channel(10);
+  value(10, 6, 3.0f);
+  creach.iout(5) = iiwrite(0, "cs R >hyd_rte.txt", cunit.lulst);
+  ASSERT_GT(creach.iout(5), 0);
+  answers = {RoutingAnswer::Discharge, RoutingAnswer::Halt, RoutingAnswer::Exit};
+  go("rx_menu");
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[0].item * 10 + frames[0].option, 10);
+  EXPECT_EQ(frames[1].item * 10 + frames[1].option, 24);
+  EXPECT_FALSE(frames[1].wait);
+  EXPECT_EQ(frames[2].item * 10 + frames[2].option, 20);
+  EXPECT_TRUE(frames[2].wait);
+  EXPECT_EQ(cinput.title.sub(201, 206), "[m3/s]");
+  EXPECT_EQ(routing_items.item, 2);  // kept for the next run
+
+  const RxresData d = read("rx_menu");
+  EXPECT_EQ(d.states.size(), 4u);  // start and three steps
+  EXPECT_EQ(d.end_markers, 2);
+  EXPECT_EQ(cunit.tstart, 0.0f);
+
+  // eXit in step 3: lines of steps 1 and 2 only.
+  iiwrite(-1, "#", cunit.lulst);
+  std::ifstream h("hyd_rte.txt");
+  std::stringstream ss;
+  ss << h.rdbuf();
+  std::vector<std::string> lines;
+  std::string l;
+  while (std::getline(ss, l)) lines.push_back(l);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].substr(0, 17), "     5      0.100");
+  EXPECT_EQ(lines[0].size(), 39u);
+  EXPECT_EQ(lines[1].substr(0, 17), "     5      0.200");
+  EXPECT_EQ(lines[2], "#");
+}
+
+TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
+  channel(10);
+  // No downstream condition: the steady start fails, nothing is written.
+  std::remove("rx_fail");
+  go("rx_fail");
+  EXPECT_FALSE(file_exists("rx_fail"));
+  EXPECT_EQ(starts, 0);
+
+  // A weir ends the branch: steady start, then the step has no condition.
+  structure(10, 2, 1.0f, 20.0f, 0.58f);
+  cunit.tstart = 2.0f;
+  go("rx_fail");
+  EXPECT_EQ(cinput.cmesg.trimmed(), "missing downstream boundary condition");
+  EXPECT_EQ(cunit.tstart, 2.0f);
+  EXPECT_EQ(ends, 1);
+  EXPECT_TRUE(frames.empty());
+  const RxresData d = read("rx_fail");
+  ASSERT_EQ(d.states.size(), 1u);
+  EXPECT_EQ(d.states[0].time, 2.0f);
+  EXPECT_EQ(d.end_markers, 2);
+
+  // A time step that does not advance.
+  value(10, 6, 3.0f);
+  cunit.dtime = 0.0f;
+  go("rx_fail");
+  EXPECT_EQ(cinput.cmesg.trimmed(), "time step must be positive");
+
+  // tend <= tstart + dtime: exactly one step.
+  cunit.dtime = 0.5f;
+  cunit.tend = 2.3f;
+  go("rx_fail");
+  EXPECT_EQ(frames.size(), 1u);
+  EXPECT_EQ(read("rx_fail").states.size(), 2u);
+}
+
+// The diffusion wave that the routing should reproduce on a long prismatic
+// channel: dQ/dt + c dQ/dx = D d2Q/dx2 with constant c and D, explicit
+// upwind (its numerical diffusion taken off D), at two stations. Returns the
+// peak discharges and their times in seconds.
+void diffusion_wave(double c, double d, double (*qin)(double), double x1, double x2,
+                    double tend, double p[2], double t[2]) {
+  const double dx = 200.0, dt = 2.0, dnum = 0.5 * c * dx * (1.0 - c * dt / dx);
+  const int nx = static_cast<int>(1.5 * x2 / dx) + 2;
+  const int i1 = static_cast<int>(x1 / dx + 0.5), i2 = static_cast<int>(x2 / dx + 0.5);
+  std::vector<double> q(nx, qin(0.0)), qn(nx);
+  p[0] = p[1] = 0.0;
+  for (double tt = dt; tt <= tend; tt += dt) {
+    for (int i = 1; i + 1 < nx; ++i)
+      qn[i] = q[i] - c * dt / dx * (q[i] - q[i - 1]) +
+              (d - dnum) * dt / (dx * dx) * (q[i + 1] - 2.0 * q[i] + q[i - 1]);
+    qn[0] = qin(tt);
+    qn[nx - 1] = qn[nx - 2];
+    q.swap(qn);
+    if (q[i1] > p[0]) p[0] = q[i1], t[0] = tt;
+    if (q[i2] > p[1]) p[1] = q[i2], t[1] = tt;
+  }
+}
+
+double hydrograph(double ts) {
+  const double h = ts / 3600.0;
+  if (h < 1.0) return 100.0;
+  if (h < 8.0) return 100.0 + 300.0 * (h - 1.0) / 7.0;
+  if (h < 24.0) return 400.0 - 300.0 * (h - 8.0) / 16.0;
+  return 100.0;
+}
+
+// A flood wave in a 40 km prismatic channel: the volume that enters less the
+// volume that leaves equals the change of storage at every step; the peak
+// attenuates and travels at about the kinematic wave speed dQ/dA, as the
+// diffusion wave of the channel does.
+TEST_F(RoutingRun, FloodWaveBalanceAndCelerity) {
+  const float b = 50.0f, m = 2.0f, s0 = 0.0005f;
+  trap("W", b, m, 10.0f);
+  const int ns = 81;
+  reach("W", ns, 500.0f, s0);
+  cond(0, 7, {{0.0f, 100.0f}, {1.0f, 100.0f}, {8.0f, 400.0f}, {24.0f, 100.0f}}, 1);
+  value(ns, 9, s0);  // normal depth at the end
+  ccs.lmomen = 1;
+  cinput.vcontr = 5.0f;
+  cunit.tend = 40.0f;
+
+  auto storage = [&] {
+    double v = 0.0;
+    for (int i = 1; i < ns; ++i)
+      v += 0.5 * (creach.asec(i) + creach.asec(i + 1)) * (creach.xsec(i + 1) - creach.xsec(i));
+    return v;
+  };
+  const double th = cunit.theta, dt = 3600.0 * cunit.dtime;
+  const double flood = 0.5 * 23.0 * 3600.0 * 300.0;  // volume above the base flow
+  double v0 = 0, vin = 0, vout = 0, qin0 = 0, qout0 = 0, errmax = 0, dvmax = 0;
+  std::vector<double> q21, q61;
+  view.start = [&](const RoutingFrame&) {
+    v0 = storage();
+    qin0 = creach.qsec(1);
+    qout0 = creach.qsec(ns);
+  };
+  view.step = [&](const RoutingFrame&) {
+    vin += dt * (th * creach.qsec(1) + (1 - th) * qin0);
+    vout += dt * (th * creach.qsec(ns) + (1 - th) * qout0);
+    qin0 = creach.qsec(1);
+    qout0 = creach.qsec(ns);
+    const double dv = storage() - v0;
+    errmax = std::max(errmax, std::fabs(vin - vout - dv) / flood);
+    dvmax = std::max(dvmax, dv);
+    q21.push_back(creach.qsec(21));
+    q61.push_back(creach.qsec(61));
+  };
+  go("rx_wave");
+  std::printf("volume balance: largest storage gain %.0f m3, largest error %.4f%% of the "
+              "flood volume %.0f m3\n", dvmax, 100.0 * errmax, flood);
+  EXPECT_GT(dvmax, 0.2 * flood);
+  EXPECT_LT(errmax, 0.001);
+
+  // Peak times by a parabola through the largest value and its neighbours.
+  auto peak = [&](const std::vector<double>& q, double& qmax) {
+    size_t k = 1;
+    for (size_t i = 1; i + 1 < q.size(); ++i)
+      if (q[i] > q[k]) k = i;
+    const double a = q[k - 1], c = q[k], e = q[k + 1];
+    const double off = 0.5 * (a - e) / (a - 2 * c + e);
+    qmax = c - 0.25 * (a - e) * off;
+    return (static_cast<double>(k + 1) + off) * dt;
+  };
+  double p21, p61;
+  const double t21 = peak(q21, p21), t61 = peak(q61, p61);
+  const double x1 = creach.xsec(21) - creach.xsec(1), x2 = creach.xsec(61) - creach.xsec(1);
+  const double celerity = (x2 - x1) / (t61 - t21);
+  // Kinematic speed dQ/dA and diffusivity Q / (2 B S0) at the mean peak.
+  const double qp = 0.5 * (p21 + p61);
+  const double h = normal_depth(qp, b, m, 30.0, s0), dh = 0.01, bw = b + 2 * m * h;
+  auto qn = [&](double d) {
+    const double a = (b + m * d) * d;
+    return 30.0 * a * std::pow(a / (b + 2 * d * std::sqrt(1 + m * m)), 2.0 / 3.0) * std::sqrt(s0);
+  };
+  const double ck = (qn(h + dh) - qn(h - dh)) / (2 * dh * bw);
+  double pd[2] = {0, 0}, td[2] = {0, 0};
+  diffusion_wave(ck, qp / (2 * bw * s0), hydrograph, x1, x2, 3600.0 * cunit.tend, pd, td);
+  const double cd = (x2 - x1) / (td[1] - td[0]);
+  std::printf("peaks %.1f %.1f m3/s (diffusion wave %.1f %.1f); celerity %.3f m/s "
+              "(kinematic %.3f, diffusion wave %.3f)\n",
+              p21, p61, pd[0], pd[1], celerity, ck, cd);
+  EXPECT_LT(p61, p21);
+  EXPECT_LT(p21, 400.0);
+  EXPECT_NEAR(p21, pd[0], 3.0);
+  EXPECT_NEAR(p61, pd[1], 3.0);
+  EXPECT_NEAR(celerity / ck, 1.0, 0.15);
+  EXPECT_NEAR(celerity / cd, 1.0, 0.04);
+}
+
+}  // namespace
+}  // namespace riv
