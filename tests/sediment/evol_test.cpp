@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "graphics/graphics.hpp"
+#include "input/units.hpp"
+#include "model/model.hpp"
+#include "sediment/sediment.hpp"
+#include "steady/steady.hpp"
+
+namespace riv {
+namespace {
+
+// A prismatic rectangular reach, 20 m wide, of nsec sections 100 m apart on a
+// bed slope of 0.2 %, with 50 m3/s entering and the normal level imposed at
+// the downstream end; uniform sand of 10 mm.
+class Evol : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    model_init();
+    csstore_clear();
+    seddisplay = SedDisplay{};
+    ccs.ntabv = 40;
+    qsv = -9999.0f;
+    uopen_memory(cunit.lulst);
+    ccs.np = 4;
+    const float y[] = {0, 0, 20, 20}, z[] = {5, 0, 0, 5};
+    for (int i = 1; i <= 4; ++i) {
+      ccs.ysec(i) = y[i - 1];
+      ccs.zsec(i) = z[i - 1];
+      ccs.iclass(i) = 1;
+    }
+    cswrite(1);
+    creach.ncs = 1;
+    cchar.csname(1) = "R20";
+    for (int n = 1; n <= nsec; ++n) {
+      creach.nsec = n;
+      cchar.secnam(n) = "R20";
+      creach.xsec(n) = 100.0f * (n - 1);
+      creach.dzsec(n) = 0.002f * 100.0f * (nsec - n);
+      Cbedevol& b = cbedevol;
+      b.d30(n) = b.dm(n) = b.d90(n) = 0.01f;
+      b.drock(n) = 1.0f;
+    }
+    // Inflow of 50 m3/s at the upstream end, normal level downstream.
+    auto& t = ccs.tabc;
+    const float rows[][2] = {{4, 0}, {0, 7}, {1, 1}, {0, 50}, {4, 0}, {nsec, 6}, {1, 0},
+                             {0, 1.54f}, {0, 0}};
+    for (int r = 0; r < 9; ++r) {
+      t(r + 1, 1) = rows[r][0];
+      t(r + 1, 2) = rows[r][1];
+    }
+    ccs.nstruc = 2;
+    creach.ifix(nsec) = 1;
+    cbedevol.iform = 1;
+    cunit.dtime = 1.0f;
+  }
+  void TearDown() override { uclose(cunit.lulst); }
+
+  EvolResult run(float tend) {
+    cunit.tend = tend;
+    testing::internal::CaptureStdout();
+    EvolResult r = evol_run();
+    testing::internal::GetCapturedStdout();
+    return r;
+  }
+  // Bed volume gained since the start, solid without pores (m3).
+  static double bed_volume() {
+    double v = 0.0;
+    for (int n = 1; n <= nsec; ++n)
+      v += cbedevol.dzb(n) * evol_width(n) * evol_cell(n) / cbedevol.porf;
+    return v;
+  }
+  static constexpr int nsec = 11;
+};
+
+TEST_F(Evol, InflowAboveCapacityAggradesUpstreamAndBalances) {
+  // Capacity of the uniform reach, then twice that as the imposed inflow.
+  run(1.0f);
+  const float cap = cbedevol.qs(5);
+  ASSERT_GT(cap, 1.0e-4f);
+  for (int n = 2; n < nsec; ++n) EXPECT_NEAR(cbedevol.qs(n), cap, 0.05f * cap);
+  for (int n = 1; n <= nsec; ++n) cbedevol.dzb(n) = 0.0f;
+
+  cbedevol.qsin = 2.0f * cap / 50.0f;
+  const EvolResult r = run(48.0f);
+  EXPECT_EQ(r.ierr, 0);
+  EXPECT_EQ(r.ndone, 48);
+  EXPECT_NEAR(r.vin, 48 * 3600.0 * 2.0 * cap, 1e-3 * r.vin);
+  EXPECT_GT(cbedevol.dzb(1), 0.01f);
+  EXPECT_GT(cbedevol.dzb(1), cbedevol.dzb(6));
+  const double change = bed_volume();
+  const double err = std::fabs((r.vin - r.vout) - change) / r.vin;
+  std::printf("sediment balance: in %.2f m3, out %.2f m3, bed %.2f m3, rel. error %.2e\n",
+              r.vin, r.vout, change, err);
+  EXPECT_LT(err, 1e-3);
+  // Volumes through the sections: the upstream one carries the most.
+  EXPECT_GT(cbedevol.vol(1), cbedevol.vol(nsec));
+  // The model time is back at 0 and the listing closes with the volumes.
+  EXPECT_EQ(cunit.tstart, 0.0f);
+  const std::string out = ucontents(cunit.lulst);
+  EXPECT_NE(out.find("\n\n\n      [km]  Fracht[m3] dm[mm]=     10.\n     0.000"), std::string::npos)
+      << out;
+}
+
+TEST_F(Evol, ClearWaterDegradesToTheRockAndStops) {
+  cbedevol.qsin = 0.0f;
+  for (int n = 1; n <= nsec; ++n) cbedevol.drock(n) = 0.05f;
+  cunit.dtime = 0.5f;
+  const EvolResult r = run(60.0f);
+  EXPECT_EQ(r.ierr, 0);
+  EXPECT_LT(cbedevol.dzb(1), -0.05f);        // reached the rock ...
+  EXPECT_GT(cbedevol.dzb(1), -0.05f - 0.02f);  // ... and at most one step beyond
+  for (int n = 1; n <= nsec; ++n) EXPECT_GT(cbedevol.dzb(n), -0.08f) << n;
+  const double change = bed_volume();
+  EXPECT_NEAR(r.vin - r.vout, change, 1e-3 * std::fabs(change));
+  // Capped there: a further run removes nothing from the first cell.
+  const float z1 = cbedevol.dzb(1);
+  run(5.0f);
+  EXPECT_GE(cbedevol.dzb(1), z1 - 1e-6f);
+}
+
+TEST_F(Evol, WithoutFormulaNothingMovesAndStepsTruncate) {
+  cbedevol.iform = 0;
+  const EvolResult r = run(1.0f);
+  cunit.dtime = 0.3f;
+  const EvolResult r3 = run(1.0f);
+  EXPECT_EQ(r.nstep, 1);
+  EXPECT_EQ(r3.nstep, 3);
+  EXPECT_EQ(r3.ndone, 3);
+  for (int n = 1; n <= nsec; ++n) {
+    EXPECT_EQ(cbedevol.dzb(n), 0.0f);
+    EXPECT_EQ(cbedevol.vol(n), 0.0f);
+  }
+}
+
+TEST_F(Evol, EquilibriumInflowKeepsTheBedFromTheSecondStep) {
+  cbedevol.qsin = -1.0f;
+  run(1.0f);  // first step of a first run: capacities of the step before are 0
+  EXPECT_LT(cbedevol.dzb(1), -1e-4f);
+  // From the second step on the inflow is the capacity: a fresh bed stays.
+  for (int n = 1; n <= nsec; ++n) cbedevol.dzb(n) = 0.0f;
+  Arr<float, mxbr> before = cbedevol.dzb;
+  run(3.0f);
+  // Only the downstream end (where the imposed level is not exactly normal)
+  // may move; the upstream cells stay.
+  for (int n = 1; n <= 5; ++n) EXPECT_NEAR(cbedevol.dzb(n), before(n), 2e-4f) << n;
+}
+
+TEST_F(Evol, PicturesMenuAndWriteRequests) {
+  cbedevol.iform = 0;
+  cbedevol.qsin = 0.0f;
+  cbedevol.nwrite = 2;
+  cbedevol.iwrsec(1) = 6;
+  cbedevol.iwrsec(2) = nsec;
+  uopen_memory(71);
+  uopen_memory(72);
+  creach.ndata = 3;
+  cchar.datfil = "gauge";
+  int pictures = 0, menus = 0, beams = 0, restarts = 0;
+  std::string disabled;
+  seddisplay.restart = [&] { ++restarts; };
+  seddisplay.picture = [&](const EvolPicture& p) {
+    ++pictures;
+    EXPECT_EQ(p.nline, 7);
+    EXPECT_EQ(p.nper(1), nsec);
+    EXPECT_EQ(p.nper(7), 3);
+    EXPECT_EQ(p.titl(6).str(), "Armoring");
+    EXPECT_EQ(p.ichoice, 4);
+  };
+  seddisplay.beam = [&](int i, int n, std::string_view t) {
+    ++beams;
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(t, "bed evolution");
+    EXPECT_TRUE(i == -1 || i % 5 == 1);
+  };
+  EvolPanel panel;
+  seddisplay.panel = [&](const EvolPanel& p) { panel = p; };
+  seddisplay.menu = [&](Arr<FStr<18>, 23>& m, int n) {
+    EXPECT_EQ(n, 7);
+    disabled.clear();
+    for (int i = 1; i <= n; ++i) disabled += m(i)(1) == '-' ? '-' : '.';
+    return ++menus == 3 ? 7 : 0;  // Close at the third picture
+  };
+  const EvolResult r = run(12.0f);
+  EXPECT_EQ(restarts, 1);
+  EXPECT_EQ(r.ndone, 11);  // pictures at steps 1, 6, 11; closed at 11
+  EXPECT_EQ(pictures, 4);
+  EXPECT_EQ(beams, 6);
+  EXPECT_EQ(disabled, "----...");  // Levels shown, no formula
+  EXPECT_EQ(grcomn.IN15GR, 0);
+  EXPECT_EQ(panel.text(2), "Step.....  Time/h...  Timestep/h");
+  EXPECT_EQ(panel.text(3), "       11      11.00       1.00");
+  EXPECT_EQ(panel.text(5), "     50.0       50.0");
+  EXPECT_EQ(cinput.title.sub(81, 100), "Longitudinal Section");
+
+  // Two header lines, then one line per picture after the set-up.
+  const std::string w1 = ucontents(71);
+  EXPECT_EQ(w1.substr(0, w1.find('\n')), "Sediment transport dm[mm]=   50. at km     0.500");
+  int lines = 0;
+  for (char c : w1) lines += c == '\n';
+  EXPECT_EQ(lines, 5);
+  EXPECT_NE(w1.find("\n      6.00      0.00       0.0"), std::string::npos) << w1;
+  EXPECT_NE(ucontents(72).find("at km     1.000"), std::string::npos);
+  uclose(71);
+  uclose(72);
+
+  // The Armoring line marks only the sections whose bed is at the limit.
+  const EvolPicture& p = eprog_picture();
+  EXPECT_EQ(p.f0(5 * nsec + 1), creach.zbed(1));  // zarm 0.001 >= dzb 0
+}
+
+TEST_F(Evol, DialogCancelAndUnreadableValues) {
+  const float tend = cunit.tend;
+  int shown = 0;
+  seddisplay.form = [&](SedForm& f) {
+    ++shown;
+    EXPECT_EQ(f.n, 2);
+    EXPECT_EQ(f.label(1).view(), "duration  [h]     ");
+    if (shown == 1) {
+      EXPECT_EQ(f.value(1).str(), "       100.0");
+      EXPECT_EQ(f.value(2).str(), "        1.00");
+      f.value(2) = "abc";
+    } else {
+      f.label(1) = "cancel";
+    }
+  };
+  evol();
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(cunit.tend, tend);
+  SedForm f;
+  evol_form(f);
+  f.value(2) = "0";
+  EXPECT_FALSE(evol_read(f));  // a zero time step never ends
+}
+
+}  // namespace
+}  // namespace riv
