@@ -1,0 +1,72 @@
+// Every graphics test runs in its own scratch folder (the settings file and
+// exported files are written to the current folder) on the headless driver.
+#pragma once
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "graphics/graphics.hpp"
+#include "input/units.hpp"
+
+namespace riv {
+
+class GrFixture : public ::testing::Test {
+ protected:
+  std::filesystem::path home, dir;
+
+  void SetUp() override {
+    home = std::filesystem::current_path();
+    char tmpl[] = "/tmp/grtestXXXXXX";
+    dir = mkdtemp(tmpl);
+    std::filesystem::current_path(dir);
+    grx_use_headless();
+    grreset();
+    grx_headless().calls.clear();
+  }
+  void TearDown() override {
+    grreset();
+    std::filesystem::current_path(home);
+    std::filesystem::remove_all(dir);
+  }
+
+  static std::string slurp(const std::string& name) {
+    std::ifstream f(name);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  static void put(const std::string& name, const std::string& text) {
+    std::ofstream(name) << text;
+  }
+  // Starts the library with a window and a world window of 0..100 in both
+  // directions that is also the clipping window.
+  static void open_plot(double x0 = 0, double x1 = 100, double y0 = 0, double y1 = 100) {
+    grinit(5, 12, "rivsim", "", 0);
+    grsset(x0, x1, y0, y1);
+    grsfac();
+    grcomn.XMNCGR = x0, grcomn.XMXCGR = x1, grcomn.YMNCGR = y0, grcomn.YMXCGR = y1;
+    grx_headless().calls.clear();
+  }
+  // Queues an answer to the next file prompt.
+  static void answer(const char* text) {
+    grcomn.ISCRGR = 0;
+    grcomn.NSCRGR = 1;
+    grcomt.SCRPGR[1] = text;
+  }
+  static int px(float x) {
+    float xd, yd;
+    grdevc(x, 0, xd, yd);
+    return static_cast<int>(xd);
+  }
+  static int py(float y) {
+    float xd, yd;
+    grdevc(0, y, xd, yd);
+    return static_cast<int>(yd);
+  }
+};
+
+}  // namespace riv

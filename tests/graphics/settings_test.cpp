@@ -1,0 +1,195 @@
+#include "grfixture.hpp"
+
+namespace riv {
+
+using GrSettings = GrFixture;
+
+// A settings file as the program writes it, with the given lines replaced.
+static std::string settings(std::initializer_list<std::pair<int, const char*>> repl = {},
+                            int keep = 31) {
+  const char* lines[31] = {
+      "/GRAPHIC ATTRIBUTES", " 1 /CALC SCALES", " 0 /DEP SCALING", " 1 /DRAW AXES",
+      " 1 /DRAW GRID", " 0 /INTERACTIVE MODE", " 0 /TIC SPACING CENTIMETERS",
+      " 0 /DRAW NO-DATA VALUES", " 3   7  30 /COLOR MODES", " 1 /SINGLE BUFFERED",
+      " 0 /SAVE HARDCOPY FILE", " 0 /COLOR POSTSCRIPT", " 0 /DOMAIN BOUNDARY",
+      " 1 /REDRAW KEEP FILES", " 1 1 1 /MONO CONTOURS WITH LABELS, PAPER-SIZE",
+      "  10 /NUMBER OF X-AXIS INTERVALS", "   8 /NUMBER OF Y-AXIS INTERVALS",
+      "         100.00 /XMIN", "         600.00 /XMAX", "          -5.00 /YMIN",
+      "          20.00 /YMAX", "        1.50 /SYMBOL FACTOR", "        0.50 /ZOOM FACTOR",
+      "        2.00 /SCALING FACTOR", " 0        3.00        4.00   2.5 2 /KEY",
+      "       20.00    3  105     0.020 /VECTORS", " 1 /SHADING", "'file.txt' /",
+      "'Firm' /", "'River Rhine' /", "'Reach 2' /"};
+  std::string s;
+  for (int i = 1; i <= keep; ++i) {
+    std::string l = lines[i - 1];
+    for (auto& [n, t] : repl)
+      if (n == i) l = t;
+    s += l + "\n";
+  }
+  return s;
+}
+
+TEST_F(GrSettings, DefaultsWithoutFileAndNoWindowForStandardOutput) {
+  grinit(5, 6, "rivsim", "", 0);
+  const GrComn& c = grcomn;
+  EXPECT_EQ(c.NXINGR, 24);
+  EXPECT_EQ(c.NYINGR, 18);
+  EXPECT_EQ(c.WNDWGR[1], 100);
+  EXPECT_EQ(c.WNDWGR[2], 0);
+  EXPECT_EQ(c.WNDWGR[3], 1120);
+  EXPECT_EQ(c.WNDWGR[4], 786);
+  EXPECT_FLOAT_EQ(c.XORGGR, 65);
+  EXPECT_FLOAT_EQ(c.YORGGR, 736);
+  EXPECT_EQ(c.IN01GR, 1);
+  EXPECT_EQ(c.IN13GR, 1);
+  EXPECT_FLOAT_EQ(c.ZOOMGR, 0.71f);
+  EXPECT_EQ(c.NCOLGR, 14);
+  EXPECT_EQ(grcomt.TITLGR.str(), "Title");
+  EXPECT_EQ(grcomt.WNABGR.view().substr(0, 7), std::string_view("rivsim\0", 7));
+  EXPECT_EQ(grcomt.DATEGR.view()[2], ' ');
+  EXPECT_EQ(c.IMODGR, 0);
+  EXPECT_FALSE(grx_is_open());
+
+  // With a listing unit the window opens at once, at its computed size.
+  grinit(5, 12, "rivsim", "", 0);
+  EXPECT_EQ(c.IMODGR, 2);
+  ASSERT_TRUE(grx_is_open());
+  EXPECT_EQ(grx_headless().width, 1120);
+  EXPECT_EQ(grx_headless().height, 786);
+  // The small window keeps the normal counts for later.
+  grinit(5, 12, "rivsim", "", 1);
+  EXPECT_EQ(c.NXINGR, 4);
+  EXPECT_EQ(c.WNDWGR[3], 310);
+  grinit(5, 12, "rivsim", "", 0);
+  EXPECT_EQ(c.NXINGR, 24);
+}
+
+TEST_F(GrSettings, ReadsEveryLineWithItsClamps) {
+  put(".grset", settings({{9, " 0   5  25 /COLOR MODES"},
+                          {23, "        0.05 /ZOOM FACTOR"},
+                          {19, "         100.00 /XMAX"},
+                          {25, " 0       -3.00        4.00   2.5 2 /KEY"},
+                          {26, "        0.01   30  105     0.020 /VECTORS"}}));
+  grinit(5, 6, "rivsim", "", 0);
+  const GrComn& c = grcomn;
+  EXPECT_EQ(c.IN01GR, 0);  // never taken from the file
+  EXPECT_EQ(c.IN02GR, 0);
+  EXPECT_EQ(c.IN04GR, 1);
+  EXPECT_EQ(c.MCOLGR, 2);
+  EXPECT_EQ(c.NCOLGR, 19);
+  EXPECT_EQ(c.IN09GR, 1);
+  EXPECT_EQ(c.IN18GR, 1);
+  EXPECT_EQ(c.NXINGR, 10);
+  EXPECT_EQ(c.NYINGR, 8);
+  EXPECT_DOUBLE_EQ(c.XMINGR, 100);
+  EXPECT_DOUBLE_EQ(c.XMAXGR, 101);  // at least one unit wide
+  EXPECT_DOUBLE_EQ(c.YMINGR, -5);
+  EXPECT_FLOAT_EQ(c.SYMFGR, 1.5f);
+  EXPECT_FLOAT_EQ(c.ZOOMGR, 0.1f);
+  EXPECT_FLOAT_EQ(c.XSCLGR, 0.7865f * 2);
+  EXPECT_FLOAT_EQ(c.XKEYGR, 0);
+  EXPECT_FLOAT_EQ(c.YKEYGR, 4);
+  EXPECT_EQ(c.LANGGR, 2);
+  EXPECT_FLOAT_EQ(c.VECLGR, 0.1f);
+  EXPECT_EQ(c.VECNGR, 10);
+  EXPECT_EQ(c.ISHDGR, 1);
+  EXPECT_EQ(grcomt.FIRMGR.str(), "Firm");
+  EXPECT_EQ(grcomt.TITLGR.str(), "River Rhine");
+  EXPECT_EQ(grcomt.SUBTGR.str(), "Reach 2");
+  // Window from the file's counts and scale.
+  EXPECT_EQ(c.WNDWGR[3], static_cast<int>(14.5f * 50 * c.XSCLGR));
+  EXPECT_FLOAT_EQ(c.XFACGR, static_cast<float>(10 * 50 * c.XSCLGR / 1.0));
+}
+
+TEST_F(GrSettings, ShortOrBrokenFileStopsAtTheLine) {
+  put(".grset", settings({}, 5));
+  grinit(5, 6, "rivsim", "", 0);
+  EXPECT_EQ(grcomn.IN02GR, 0);
+  EXPECT_EQ(grcomn.IN04GR, 1);
+  EXPECT_EQ(grcomn.IN05GR, 1);  // not reached: default
+  EXPECT_EQ(grcomn.NXINGR, 24);
+  EXPECT_EQ(grcomn.IN01GR, 0);
+
+  grreset();
+  put(".grset", settings({{17, "   x /NUMBER OF Y-AXIS INTERVALS"}}));
+  grinit(5, 6, "rivsim", "", 0);
+  EXPECT_EQ(grcomn.NXINGR, 10);
+  EXPECT_EQ(grcomn.NYINGR, 18);
+  EXPECT_FLOAT_EQ(grcomn.SYMFGR, 0.5f);
+  EXPECT_EQ(grcomt.TITLGR.str(), "Title");
+  EXPECT_GE(grcomn.XMAXGR, grcomn.XMINGR + 1);  // no empty world window
+}
+
+TEST_F(GrSettings, RoundTripThroughTheWriter) {
+  grinit(5, 6, "rivsim", "", 0);
+  GrComn& c = grcomn;
+  c.IN02GR = 0, c.IN04GR = 1, c.MCOLGR = 3, c.RCOLGR = 7, c.NCOLGR = 11;
+  c.NXINGR = 12, c.NYINGR = 9;
+  c.XORGR = 1000;
+  c.XMINGR = -20, c.XMAXGR = 40, c.YMINGR = 1.5, c.YMAXGR = 2e11;
+  c.SYMFGR = 0.75f, c.ZOOMGR = 0.5f, c.LANGGR = 2, c.VECNGR = 4;
+  grcomt.TITLGR = "Rhine's reach";
+  grcomt.SUBTGR = "Q = 100";
+  grwset();
+  std::string text = slurp(".grset");
+  EXPECT_NE(text.find("/GRAPHIC ATTRIBUTES\n 1 /CALC SCALES\n 0 /DEP SCALING\n"), std::string::npos);
+  EXPECT_NE(text.find("\n 3   7  11 /COLOR MODES\n"), std::string::npos);
+  EXPECT_NE(text.find("\n 1 /REDRAW KEEP FILES\n 0 0 0 /MONO CONTOURS WITH LABELS, PAPER-SIZE\n"
+                      "  12 /NUMBER OF X-AXIS INTERVALS\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\n         980.00 /XMIN\n        1040.00 /XMAX\n"), std::string::npos);
+  EXPECT_NE(text.find("\n 89999998976.00 /YMAX\n"), std::string::npos);
+  EXPECT_NE(text.find("\n        0.75 /SYMBOL FACTOR\n"), std::string::npos);
+  EXPECT_NE(text.find("\n 1        0.00       10.00   1.0 2 /KEY\n"), std::string::npos);
+  EXPECT_NE(text.find("\n       10.00    4  103     0.010 /VECTORS\n"), std::string::npos);
+  EXPECT_NE(text.find("\n'Rhine''s reach' /\n'Q = 100' /\n"), std::string::npos);
+
+  grreset();
+  grinit(5, 6, "rivsim", "", 0);
+  EXPECT_EQ(c.IN02GR, 0);
+  EXPECT_EQ(c.MCOLGR, 3);
+  EXPECT_EQ(c.NCOLGR, 11);
+  EXPECT_EQ(c.NXINGR, 12);
+  EXPECT_DOUBLE_EQ(c.XMINGR, 980);  // absolute, the origin is 0 again
+  EXPECT_DOUBLE_EQ(c.YMAXGR, 89999998976.0);
+  EXPECT_FLOAT_EQ(c.ZOOMGR, 0.5f);
+  EXPECT_EQ(c.LANGGR, 2);
+  EXPECT_EQ(grcomt.TITLGR.str(), "Rhine's reach");
+  EXPECT_EQ(grcomt.SUBTGR.str(), "Q = 100");
+}
+
+TEST_F(GrSettings, ColourTable) {
+  grinit(5, 12, "rivsim", "", 0);
+  const GrComn& c = grcomn;
+  EXPECT_EQ(c.IRGBGR[0], 0xFFFFFF);
+  EXPECT_EQ(c.IRGBGR[1], 0xF3F3F3);  // 255 - 12
+  EXPECT_EQ(c.IRGBGR[20], 0);
+  EXPECT_EQ(c.IRGBGR[101], 0x66B2FF);  // first hue, full intensity
+  // Last hue at 60 % intensity: red 0.8, green 0.72, blue 0.34 scaled by 0.6.
+  EXPECT_EQ(c.IRGBGR[200] >> 16, static_cast<int>(0.8f * 0.6f * 255));
+  // Tints are lighter than the hue they belong to.
+  EXPECT_GT(c.IRGBGR[21] & 0xFF0000, c.IRGBGR[101] & 0xFF0000);
+  EXPECT_EQ(dxf_colour(0), 7);
+  EXPECT_EQ(dxf_colour(1), 142);
+  EXPECT_EQ(dxf_colour(-1), 254);
+  EXPECT_EQ(dxf_colour(13), 1);
+
+  auto applied = [] {
+    const auto& calls = grx_headless().calls;
+    for (auto it = calls.rbegin(); it != calls.rend(); ++it)
+      if (it->op == GrxCall::Op::Colour) return it->a;
+    return -1;
+  };
+  grcolr(0);
+  EXPECT_EQ(applied(), c.IRGBGR[20]);
+  grcolr(-1);
+  EXPECT_EQ(applied(), c.IRGBGR[0]);
+  grcolr(3);
+  EXPECT_EQ(applied(), c.IRGBGR[103]);
+  // The same colour again is not sent to the driver.
+  size_t n = grx_headless().calls.size();
+  grcolr(3);
+  EXPECT_EQ(grx_headless().calls.size(), n);
+}
+
+}  // namespace riv
