@@ -1,3 +1,4 @@
+// The message line as text on the terminal (until the window dialogs).
 #include <string>
 
 #include "graphics/dialogs.hpp"
@@ -11,24 +12,6 @@ void grmesg(std::string_view text) {
   std::string_view t = trim_right(text);
   if (t.empty()) return;
   fwrite(kStdout, "(1x,a)", {t});
-}
-
-void gropn(int unit, std::span<char> name, std::span<char> directory, int& mode) {
-  if (directory.size() && directory[0] == ' ') fassign(directory, "./");
-  std::string_view n = trim_right(std::string_view(name.data(), name.size()));
-  if (n.empty() || n[0] == '.' || !file_exists(n)) {
-    if (!n.empty()) grmesg("File not found: " + std::string(n.substr(0, 32)));
-    fassign(name, "");
-    mode = 0;
-    return;
-  }
-  if (mode == 0) {
-    if (uopen(unit, n, FStatus::Old) != 0) {
-      grmesg("File not found: " + std::string(n.substr(0, 32)));
-      fassign(name, "");
-    }
-    return;
-  }
 }
 
 }  // namespace riv
