@@ -31,13 +31,24 @@ void grscpt(int n, const FStr<N>* lines) {
   grscpt_raw(n, lines[0].c, N);
 }
 void grscpt(const std::vector<std::string>& lines);
+// grcurs for the plot control loop: an arrow-key pan calls redraw (the whole
+// plot) instead of only drawing the axes again.
+void grcurs1_raw(int n, const char* items, int len, int& ich, float& x, float& y,
+                 void (*redraw)());
+template <int N>
+void grcurs1(int n, const FStr<N>* items, int& ich, float& x, float& y, void (*redraw)()) {
+  grcurs1_raw(n, items[0].c, N, ich, x, y, redraw);
+}
 
 // ---- Single-line input ----
 void grinpa(std::string_view prompt, std::span<char> text);
 void grinpf(std::string_view prompt, float& value);
 void grinpi(std::string_view prompt, int& value);
-// The field editor: prompt and value at x, y (pixels; -1, 0 the default
-// place); returns the last cursor position in x, y.
+// The field editor: prompt and value in a box whose lower left corner is at
+// x, y (pixels from the plot origin, y upwards; x = -1 the default place).
+// A pending script line answers instead. flag 0 removes the box afterwards,
+// 1 leaves it. Returns the last cursor position in x, y (y = -9999 after a
+// wheel click), also in XCRSGR, YCRSGR.
 void grgstr(float& x, float& y, std::string_view prompt, std::span<char> text, int flag);
 
 // ---- Forms, messages, texts, choices ----
@@ -50,6 +61,8 @@ void grinfo(int n, FStr<L>* labels, FStr<V>* values) {
 }
 // Shows a message on the message line; a blank text clears the stack.
 void grmesg(std::string_view text);
+// The message history, oldest first (at most 200 messages of 80 characters).
+std::vector<FStr<80>> grmesg_history();
 // The text window with Save and Done.
 void grtext_raw(int n, const char* lines, int len);
 template <int N>
@@ -58,7 +71,8 @@ void grtext(int n, const FStr<N>* lines) {
 }
 // List chooser: choice receives the item chosen (0 none).
 void grchoice(int n, const FStr<32>* items, std::string_view title, int& choice);
-// The title plate of the program.
+// The title plate of the program; flag is the fill colour of the plate
+// (0: colour -3).
 void grplate(const FStr<60>* lines, int n, int flag);
 // Waits n x 30 ms.
 void grpause(int n);
@@ -80,5 +94,18 @@ void grfile(std::span<char> name, std::span<char> directory, int& ok);
 // for the user and no line of the program's own script queue is pending.
 // Returns false when the file cannot be read.
 bool grscript_file(const std::string& path);
+// True while a script file is open and not used up.
+bool grscript_active();
+// The next answer line of the script file (comments skipped); false when
+// there is none (no file, or the file is used up: the user takes over).
+bool grscript_next(std::string& line);
+// Ends the program (status 2) because the last script-file line does not fit
+// what is asked: "script file NAME line N: what" on standard error.
+[[noreturn]] void grscript_fail(std::string_view what);
+// Closes the script file (the user answers from here on).
+void grscript_close();
+
+// True when the headless driver (no display) is the one in use.
+bool grx_headless_running();
 
 }  // namespace riv

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <deque>
 
+#include "graphics/dialogs.hpp"
 #include "graphics/grx.hpp"
 #include "input/fformat.hpp"
 #include "input/ftext.hpp"
@@ -189,7 +190,7 @@ class Headless final : public GrxDriver {
     if (events.empty()) {
       // Without a display the program is driven by its scripts only; a wait
       // for a key that no script provides would never end.
-      fwrite(kStdout, "(a)", {" no display input left...stopping"});
+      fwrite(kStderr, "(a)", {"script ended while waiting for input"});
       stop_program(kExitScriptEnded);
     }
     take(type, x, y, code, true);
@@ -259,6 +260,7 @@ void grx_use(GrxDriver* driver) {
 }
 void grx_use_headless() { grx_use(&headless()); }
 GrxDriver* grx_current() { return &drv(); }
+bool grx_headless_running() { return &drv() == &headless(); }
 bool grx_is_open() { return g_open; }
 
 GrxHeadless& grx_headless() { return headless().st; }
