@@ -24,10 +24,25 @@ std::string usage_text();
 // Input file name of the run ("inx" until the command line names one).
 extern FStr<60> filin;
 
-// Start-up steps that need no window: limits, listing, time stamp, file name
-// and options, the section store. Returns false when the listing cannot be made.
+// The main menu; returns when the user chooses File and eXit.
+void menu_loop();
+// The help screen with the limits of the program (text window, then the
+// drawing area cleared), and the short help texts of two menus.
+std::vector<FStr<64>> help_lines();
+void help();
+void section_help();
+void branch_help();
+
+// Ties the forms, texts, choices and progress bars of the computations to
+// the dialogs of the window.
+void install_dialogs();
+
+// Start-up: limits, listing, the graphics window (not with --check) and the
+// title plate, time stamp, file name and options, the section store.
+// Returns false when the listing cannot be made.
 bool startup(const CommandLine& cl);
-// Exit steps: output files flushed, listing closed, store emptied, write files closed.
+// Exit steps: output files flushed, listing closed, store emptied, write
+// files closed, the window closed.
 void shutdown();
 
 // Runs the program with its command line; returns the exit status.

@@ -5,8 +5,12 @@
 #include <vector>
 
 #include "driver/driver.hpp"
+#include "graphics/graphics.hpp"
 #include "input/input.hpp"
 #include "model/model.hpp"
+#ifdef RIVSIM_HAVE_X11
+#include "x11/x11.hpp"
+#endif
 
 namespace riv {
 
@@ -39,17 +43,27 @@ CommandLine parse_command_line(int argc, char** argv) {
 }
 
 std::string usage_text() {
-  return "usage: rivsim [--check] [--headless] [--script FILE] [MODEL] [@option,...]\n"
+  return "usage: rivsim [--headless] [--script FILE] [MODEL] [@option,...]\n"
+         "       rivsim --check [MODEL] [@option,...]\n"
          "  MODEL            model input file (default inx)\n"
          "  @a,b             input options: switch on the conditional lines naming a or b\n"
+         "  --headless       run without a window (the answers come from --script)\n"
+         "  --script FILE    take the answers to menus and dialogs from FILE, one per\n"
+         "                   line: a menu answer is its hot key, a form answer a field\n"
+         "                   line, the file chooser takes a file name, the list chooser\n"
+         "                   an item number, a text window the name of a file to save\n"
+         "                   the text to. With a window the user takes over when the\n"
+         "                   script ends; without one the run ends with status 3.\n"
          "  --check          read the model, write the listing \"out\" and exit\n"
          "                   (status 0 without errors, 2 when the reading had errors)\n"
-         "  --headless       run without a window\n"
-         "  --script FILE    take the answers to menus and dialogs from FILE\n"
-         "  --help           this text\n";
+         "  --help           this text\n"
+         "Exit status: 0 after File/eXit, 1 no display, 2 input errors or a bad\n"
+         "command line, 3 the script ended while the program waited for input.\n";
 }
 
 namespace {
+
+bool g_shut_down = false;  // the exit steps of this run are done
 
 void close_write_files() {
   for (int k = 1; k <= cbedevol.nwrite && k <= mxwrite; ++k) uclose(70 + k);
@@ -58,6 +72,7 @@ void close_write_files() {
 }  // namespace
 
 bool startup(const CommandLine& cl) {
+  g_shut_down = false;
   cunit.maxsec = 1024;
   if (uopen(cunit.lulst, "out", FStatus::Replace) != 0) {
     std::fputs("rivsim: cannot create the listing file out\n", stderr);
@@ -66,7 +81,21 @@ bool startup(const CommandLine& cl) {
   std::string id = "RIVSIM_2.2";
   id.push_back('\0');
   cinput.progid = id;
+  if (!cl.check) {
+    grinit(5, cunit.lulst, cinput.progid.view(), "out", 0);
+    // Every way out of the program closes the window (and keeps the settings).
+    at_program_end(grclos);
+  }
   iicls();
+  if (!cl.check) {
+    static const FStr<60> plate[3] = {
+        "RIVSIM 2.2",
+        "one-dimensional hydraulics of rivers and river reaches",
+        "water levels, stream tubes, bed evolution, routing, mixing",
+    };
+    grplate(plate, 3, -3);
+    install_dialogs();
+  }
   FStr<20> stamp;
   iitim(stamp);
   cinput.ctime = stamp.sub(1, 16);
@@ -75,7 +104,9 @@ bool startup(const CommandLine& cl) {
   argv.push_back(prog);
   for (const std::string& a : cl.args) argv.push_back(const_cast<char*>(a.c_str()));
   set_command_line(static_cast<int>(argv.size()), argv.data());
-  if (!cl.args.empty()) filin = std::string_view(cl.args[0]).substr(0, 60);
+  // An "@" argument carries options; it is never taken for the model name.
+  if (!cl.args.empty() && !cl.args[0].starts_with("@"))
+    filin = std::string_view(cl.args[0]).substr(0, 60);
   iilabl(0, "@");
   csstore_clear();
   // Every way out of the program, also an abort after input errors, ends
@@ -85,9 +116,8 @@ bool startup(const CommandLine& cl) {
 }
 
 void shutdown() {
-  static bool done = false;
-  if (done) return;
-  done = true;
+  if (g_shut_down) return;
+  g_shut_down = true;
   iiwrite(-1, cinput.cline.view(), cunit.lulst);
   uendline(cunit.lulst);
   uclose(cunit.lulst);
@@ -99,25 +129,46 @@ int rivsim_main(int argc, char** argv) {
   CommandLine cl = parse_command_line(argc, argv);
   if (!cl.error.empty()) {
     std::fprintf(stderr, "rivsim: %s\n%s", cl.error.c_str(), usage_text().c_str());
-    return 2;
+    return kExitInputErrors;
   }
   if (cl.help) {
     std::fputs(usage_text().c_str(), stdout);
-    return 0;
+    return kExitOk;
   }
-  if (!startup(cl)) return 2;
+  const bool named = !cl.args.empty() && !cl.args[0].starts_with("@");
   if (cl.check) {
+    if (!startup(cl)) return kExitInputErrors;
     // Read the model, leave the listing, and say whether the input is sound
     // (a reading with errors ends through the diagnostics with status 2).
+    // Without a window there is no one to choose another file.
+    if (!file_exists(filin.trimmed())) {
+      std::fprintf(stderr, "rivsim: file not found: %s\n", filin.str().c_str());
+      run_end_hooks();
+      return kExitInputErrors;
+    }
     inrea(filin);
     const int status = iierr_errors() > 0 ? kExitInputErrors : kExitOk;
     run_end_hooks();
     return status;
   }
-  if (!cl.args.empty() && !cl.args[0].starts_with("@")) inrea(filin);
-  fwritel(kStdout, {"interactive menu not available yet"});
+  if (!cl.script.empty() && !grscript_file(cl.script)) {
+    std::fprintf(stderr, "rivsim: cannot read the script file %s\n", cl.script.c_str());
+    return kExitInputErrors;
+  }
+  if (cl.headless) {
+    grx_use_headless();
+  } else {
+#ifdef RIVSIM_HAVE_X11
+    grx_install_x11();
+#else
+    grx_use_headless();
+#endif
+  }
+  if (!startup(cl)) return kExitInputErrors;
+  if (named) inrea(filin);
+  menu_loop();
   run_end_hooks();
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace riv
