@@ -16,6 +16,9 @@ void gr_reset_beam();
 // Asks for a text through the prompt hook; without one the next pending
 // script line answers, and blank when none is pending.
 void gr_prompt(std::string_view prompt, std::span<char> text);
+// Counts the starts of the library (grinit); what a plot remembers from an
+// earlier start (its scales) does not apply after a new one.
+extern int gr_starts;
 // Writes the opening records of a DXF drawing to JDV1GR.
 void gr_dxf_header();
 

@@ -6,6 +6,7 @@
 
 #include "graphics/graphics.hpp"
 #include "graphics/grlocal.hpp"
+#include "graphics/keep.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
 #include "input/stop.hpp"
@@ -269,7 +270,10 @@ void grreset() {
 
 int grsaved_mode() { return grcomn.IMODGR >= 8 ? g_saved_mode : 0; }
 
+int gr_starts = 0;
+
 void grinit(int jin, int jout, std::string_view name, std::string_view, int small) {
+  ++gr_starts;
   GrComn& c = grcomn;
   c.IMODGR = 0;
   c.ISMLGR = small;
@@ -292,6 +296,7 @@ void grinit(int jin, int jout, std::string_view name, std::string_view, int smal
 
   if (g_first) {
     g_first = false;
+    grexport_install();  // keep list in the settings file, shapefile export
     build_colour_table();
     char date[20];
     grxtim(date);

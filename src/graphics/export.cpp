@@ -1,0 +1,263 @@
+// Shapefile export through shapelib: creating the files, appending point,
+// arc and polygon objects with their attribute, the arc builder that merges
+// the draws of a plot into polylines, and the export dialog.
+#include <shapefil.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "graphics/graphics.hpp"
+#include "graphics/keep.hpp"
+#include "input/fformat.hpp"
+#include "input/stop.hpp"
+#include "input/units.hpp"
+
+namespace riv {
+
+namespace {
+
+// The shapefile being written (mode 10).
+std::string g_name;
+int g_shptype = 3, g_atype = 1;
+
+// shapelib's geometry codes of the library's shape types 1..4.
+int shp_code(int shptype) {
+  static const int codes[4] = {SHPT_POINT, SHPT_ARC, SHPT_POLYGON, SHPT_MULTIPOINT};
+  return shptype >= 1 && shptype <= 4 ? codes[shptype - 1] : 0;
+}
+
+[[noreturn]] void fail(int unit, const std::string& text, int status) {
+  uwrite(unit, text);
+  uflush(unit);
+  stop_program(status);
+}
+
+// ---- The arc builder ----
+constexpr int kMaxNodes = 39999;
+constexpr double kMergeDist2 = 1e-6;  // end points closer than 0.001 are one node
+constexpr double kCell = 0.001;       // lookup grid of the node search
+
+struct Node {
+  double x, y, z;
+};
+std::vector<Node> g_nodes;
+std::vector<std::pair<int, int>> g_segs;
+std::unordered_map<long long, std::vector<int>> g_grid;  // grid cell -> nodes
+std::unordered_set<long long> g_pairs;                   // segments present
+int g_batches = 0;
+
+long long cell_key(long long i, long long j) { return i * 4000037LL + j; }
+
+// The node at (x, y): the first collected node closer than 0.001, else a
+// new one with this z.
+int node_at(double x, double y, double z) {
+  long long i = static_cast<long long>(std::floor(x / kCell));
+  long long j = static_cast<long long>(std::floor(y / kCell));
+  int best = -1;
+  for (long long a = i - 1; a <= i + 1; ++a) {
+    for (long long b = j - 1; b <= j + 1; ++b) {
+      auto it = g_grid.find(cell_key(a, b));
+      if (it == g_grid.end()) continue;
+      for (int k : it->second) {
+        double dx = g_nodes[k].x - x, dy = g_nodes[k].y - y;
+        if (dx * dx + dy * dy < kMergeDist2 && (best < 0 || k < best)) best = k;
+      }
+    }
+  }
+  if (best >= 0) return best;
+  g_nodes.push_back({x, y, z});
+  int k = static_cast<int>(g_nodes.size() - 1);
+  g_grid[cell_key(i, j)].push_back(k);
+  return k;
+}
+
+// Joins the segments into polylines and writes them as arc objects.
+void flush_arcs() {
+  if (g_segs.empty()) {
+    g_nodes.clear(), g_grid.clear(), g_pairs.clear();
+    return;
+  }
+  // The segments in their list order (a segment taken into a polyline is
+  // replaced by the last one) and per node the segments touching it.
+  std::vector<std::pair<int, int>> segs = g_segs;
+  std::vector<int> pos(segs.size());  // position of segment s in `order`
+  std::vector<int> order(segs.size());
+  for (size_t s = 0; s < segs.size(); ++s) order[s] = static_cast<int>(s), pos[s] = static_cast<int>(s);
+  std::vector<std::vector<int>> touch(g_nodes.size());
+  for (size_t s = 0; s < segs.size(); ++s) {
+    touch[segs[s].first].push_back(static_cast<int>(s));
+    touch[segs[s].second].push_back(static_cast<int>(s));
+  }
+  std::vector<char> used(segs.size(), 0);
+  auto remove = [&](int s) {
+    int p = pos[s], last = order.back();
+    order[p] = last, pos[last] = p;
+    order.pop_back();
+    used[s] = 1;
+  };
+  std::vector<double> x, y, z;
+  // Each segment in turn starts a polyline unless it was taken already; the
+  // polyline grows at its end by the first later segment touching it.
+  for (size_t i = 0; i < order.size(); ++i) {
+    int s = order[i];
+    used[s] = 1;
+    std::vector<int> line = {segs[s].first, segs[s].second};
+    for (;;) {
+      int end = line.back(), found = -1;
+      for (int t : touch[end])
+        if (!used[t] && (found < 0 || pos[t] < pos[found])) found = t;
+      if (found < 0) break;
+      remove(found);
+      line.push_back(segs[found].first == end ? segs[found].second : segs[found].first);
+    }
+    if (g_shptype == 2) {
+      x.clear(), y.clear(), z.clear();
+      for (int k : line) {
+        x.push_back(g_nodes[k].x + grcomn.XORGR);
+        y.push_back(g_nodes[k].y + grcomn.YORGR);
+        z.push_back(g_nodes[k].z);
+      }
+      double v = z[0];
+      int iv = static_cast<int>(std::lround(std::clamp(v, -2.0e9, 2.0e9)));
+      grshpadd(static_cast<int>(line.size()), x.data(), y.data(), z.data(), v, iv,
+               g_name.c_str(), g_shptype, g_atype);
+    }
+  }
+  g_nodes.clear(), g_segs.clear(), g_grid.clear(), g_pairs.clear();
+  grbeam(++g_batches, 20, "writing shape format");
+}
+
+// ---- Hooks of the graphics state ----
+
+bool shape_open() {
+  GrComn& c = grcomn;
+  FStr<20> labels[3] = {"File prefix", "Field name", "Shape_type"};
+  FStr<40> values[3];
+  values[0] = grcomt.SHPNGR.view();
+  std::string_view sub = grcomt.SUBTGR.view();
+  size_t f = sub.find_first_not_of(' ');
+  std::string field;
+  if (f != std::string_view::npos) field = std::string(sub.substr(f, sub.find(' ', f) - f));
+  values[1] = field;
+  values[2] = "|" + std::to_string(std::clamp(c.ISHPGR, 1, 3)) + "|Point|Arc|Polygon";
+  grinfo(3, labels, values);
+  if (fequal(labels[0].view(), "cancel")) return false;
+  std::string name(values[0].trimmed());
+  name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
+  if (name.empty()) {
+    grmesg("Filename cannot be all blanks.");
+    return false;
+  }
+  int geometry = c.ISHPGR;
+  std::string_view v = values[2].view();
+  if (v.size() > 1 && v[0] == '|' && v[1] >= '1' && v[1] <= '3') geometry = v[1] - '0';
+  grcomt.SHPNGR = name;
+  grshape_start(name, values[1].trimmed(), geometry);
+  return true;
+}
+
+void shape_add(int n, const double* x, const double* y, const double* z, double value,
+               int ivalue) {
+  grshpadd(n, x, y, z, value, ivalue, g_name.c_str(), g_shptype, g_atype);
+}
+
+}  // namespace
+
+void grshpopen(int shptype, int atype, const char* name, const char* field) {
+  DBFHandle dbf = DBFCreate(name);
+  if (!dbf) fail(kStdout, fformat("('DBFCreate(',a,') failed.')", {name}), 10);
+  if (atype == 1) {
+    if (DBFAddField(dbf, field, FTInteger, 8, 0) < 0) {
+      DBFClose(dbf);
+      fail(kStderr, fformat("('DBFAddField(hDBF,',a,',FTInteger) failed.')", {field}), 11);
+    }
+  } else if (atype == 2) {
+    if (DBFAddField(dbf, field, FTDouble, 12, 3) < 0) {
+      DBFClose(dbf);
+      fail(kStderr, fformat("('DBFAddField(hDBF,',a,',FTDouble) failed.')", {field}), 11);
+    }
+  } else {
+    DBFClose(dbf);
+    fail(kStdout, "Argument Type not recognised.\n", 11);
+  }
+  DBFClose(dbf);
+  int code = shp_code(shptype);
+  if (code == 0) fail(kStdout, "Shape Type not recognised.\n", 20);
+  SHPHandle shp = SHPCreate(name, code);
+  if (!shp) fail(kStderr, fformat("('SHPOpen(',a,') failed.')", {name}), 20);
+  SHPClose(shp);
+}
+
+void grshpadd(int n, const double* x, const double* y, const double* z, double dvalue,
+              int ivalue, const char* name, int shptype, int atype) {
+  if (atype != 1 && atype != 2) fail(kStdout, "Argument Type not recognised.\n", 2);
+  int code = shp_code(shptype);
+  if (code == 0) fail(kStdout, "Shape Type not recognised.\n", 2);
+  if (n < 1) return;
+  DBFHandle dbf = DBFOpen(name, "r+b");
+  if (!dbf) fail(kStdout, fformat("('DBFOpen(',a,',\"rb+\") failed.')", {name}), 12);
+  SHPHandle shp = SHPOpen(name, "r+b");
+  if (!shp) {
+    DBFClose(dbf);
+    fail(kStdout, fformat("('Unable to open:',a)", {name}), 20);
+  }
+  SHPObject* obj = SHPCreateObject(code, -1, 0, nullptr, nullptr, n, x, y, z, nullptr);
+  SHPWriteObject(shp, -1, obj);
+  SHPDestroyObject(obj);
+  SHPClose(shp);
+  int record = DBFGetRecordCount(dbf);
+  if (DBFGetFieldCount(dbf) > 0) {
+    if (atype == 1)
+      DBFWriteIntegerAttribute(dbf, record, 0, ivalue);
+    else
+      DBFWriteDoubleAttribute(dbf, record, 0, dvalue);
+  }
+  DBFClose(dbf);
+}
+
+void grsegm(int flag, float x1, float y1, float z1, float x2, float y2, float z2) {
+  if (flag == 0) {
+    flush_arcs();
+    return;
+  }
+  if (g_shptype != 2) return;  // only arcs are built from draws
+  int a = node_at(x1, y1, z1), b = node_at(x2, y2, z2);
+  if (a != b) {
+    long long key = static_cast<long long>(std::min(a, b)) * 100000LL + std::max(a, b);
+    if (g_pairs.insert(key).second) g_segs.emplace_back(a, b);
+  }
+  if (static_cast<int>(g_nodes.size()) >= kMaxNodes || static_cast<int>(g_segs.size()) >= kMaxNodes)
+    flush_arcs();
+}
+
+void grshape_start(std::string_view name, std::string_view field, int geometry) {
+  GrComn& c = grcomn;
+  c.ISHPGR = std::clamp(geometry, 1, 3);
+  if (c.ISHPGR != 3) c.ISHMGR = 2;  // points and arcs carry their z
+  // The field name: blanks become "_"; a blank name would make no field.
+  std::string f(trim_right(field));
+  f.erase(0, std::min(f.find_first_not_of(' '), f.size()));
+  std::replace(f.begin(), f.end(), ' ', '_');
+  if (f.empty()) f = "VALUE";
+  g_name = std::string(trim_right(name));
+  g_shptype = c.ISHPGR;
+  g_atype = c.ISHMGR == 2 ? 2 : 1;
+  g_nodes.clear(), g_segs.clear(), g_grid.clear(), g_pairs.clear();
+  g_batches = 0;
+  grbeam(-1, 1, "");
+  grshpopen(g_shptype, g_atype, g_name.c_str(), f.c_str());
+}
+
+void grexport_install() {
+  gr_keep_install();
+  grhooks.shape_open = shape_open;
+  grhooks.shape_add = shape_add;
+  grhooks.shape_segm = grsegm;
+}
+
+}  // namespace riv
