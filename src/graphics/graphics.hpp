@@ -11,6 +11,7 @@
 
 #include "graphics/dialogs.hpp"
 #include "graphics/grx.hpp"
+#include "graphics/plots.hpp"
 #include "input/ftext.hpp"
 
 namespace riv {

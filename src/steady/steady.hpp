@@ -6,6 +6,8 @@
 // level (crest, sill or culvert invert); a discharge is positive from side 1
 // to side 2.
 #pragma once
+#include <string_view>
+#include <vector>
 
 #include "input/ftext.hpp"
 #include "model/model.hpp"
@@ -90,5 +92,26 @@ using TableLines = Arr<FStr<99>, mxtable>;
 // Builds the result table of the branch: title, two header lines, one line per
 // position, legend and water volume. Returns the number of lines (nsec + 5).
 int wltable(TableLines& ctable);
+
+// ---- Water-level and section velocity commands ----
+
+// The water-level command: irun 1 runs the backwater solver first (nothing
+// is shown when it fails); then the menu Table, Plot, Done.
+void wlevel(int irun);
+// The seven curves of the longitudinal profile (mean bed, talweg, water,
+// energy and critical levels, left and right bank tops), nsec points each,
+// and the observed data as an eighth line; x in km. nper receives the point
+// counts. Returns the number of lines, -1 when the points do not fit.
+int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper);
+
+// The section velocity command: form, table and plot until Cancel.
+void velo();
+// One computation of the form's values (name or number, slope in %, level):
+// false when nothing could be computed (the form comes back). slope is a
+// fraction; iter the iteration count of the lateral method.
+bool velo_compute(FStr<16>* values, float& slope, float& level, float& q, int& iter);
+// The text-window lines of the distribution just computed.
+int velo_text(std::string_view name, float slope, float level, float q, int iter,
+              std::vector<FStr<80>>& lines);
 
 }  // namespace riv

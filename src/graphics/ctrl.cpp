@@ -1,0 +1,682 @@
+// The plot control loop: scales from the plot's drawing routine, axes,
+// keep-file overlays and the plot, then the control menu (zoom, pan, query,
+// exports, screen shots, keep files, values at the cursor) until eXit.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "graphics/graphics.hpp"
+#include "graphics/grlocal.hpp"
+#include "input/fformat.hpp"
+#include "input/freeread.hpp"
+#include "graphics/keep.hpp"
+#include "input/units.hpp"
+
+namespace riv {
+
+
+GrShot grshot;
+
+namespace {
+
+constexpr int kMaxItems = 25;
+constexpr int kStdItems = 11;
+
+std::vector<FStr<16>> g_menu;
+std::string g_command;  // pending screen-shot command
+std::string g_shot;     // its file name
+int g_sticky = 0;       // sticky item last chosen (0 none)
+int g_nx_open = -1, g_ny_open = -1;  // interval counts of the open window
+// Scale array of the last plot: a plot that comes back with the same ranges
+// (an animation frame, a replot) keeps the world window the user zoomed to.
+float g_last[4] = {0, 0, 0, 0};
+// The library start the remembered scales belong to.
+int g_last_start = -1;
+bool g_have_last = false;
+
+int keep_count() {
+  int n = 0;
+  grklst(-4, n);
+  return n;
+}
+
+void keep_pass(int option) {
+  int n = 0;
+  grklst(option, n);
+}
+
+void reset_menu() {
+  g_menu.clear();
+  for (const char* s : {" DDraw", " HHardcopy", " KKeep", " OOriginal", " QQuery", " RReplot",
+                        " TTrace", "<VValue", " YYaw", " ??", " XeXit"})
+    g_menu.emplace_back(s);
+}
+
+template <int N>
+void show_text(const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  std::vector<FStr<N>> t(lines.begin(), lines.end());
+  grtext(static_cast<int>(t.size()), t.data());
+}
+
+const std::vector<std::string>& control_help() {
+  static const std::vector<std::string> h = {
+      "vistel V3.0, 2018 ------------------------------------",
+      " Draw       -put lines (by moves and draws), text, and",
+      "             markers on the plot",
+      " Hardcopy   -for hardcopies in different file formats",
+      "             (DXF, shapefile, ArcPolygon, screen shots)",
+      " Keep       -a meta-filing capability to:",
+      "             save the plot on a keep file, open keep",
+      "             files and play them behind or over the plot",
+      " Original   -use the original scales, (useful after Zoom)",
+      " Query      -change global settings and variables",
+      "             (axes, grid, scales, units, zoom factor,",
+      "             symbol size, window scale, language)",
+      " Replot     -replot (useful after Query, or Keep)",
+      " Trace      -plots trace list",
+      "             (the messages shown so far)",
+      " Value      -look-up and print the value at the",
+      "             cursor position (click into the plot)",
+      " Yaw        -do perspective plots (beta version)",
+      " ??         -this text",
+      " eXit       -leave vistel window",
+      "",
+      "(1) Changing colors and contour spacing",
+      "    -use Query and the viewer's own items",
+      "(2) Placing a color key",
+      "    -click on the pin of the key, then click on",
+      "     the new place of the key",
+      "(3) Changing title and subtitle",
+      "    -click on the title above the plot and edit",
+      "     the texts in the form",
+      "(4) Zooming",
+      "    -use mouse wheel to zoom in/out",
+      "    -or press left/right mouse button",
+      "    -arrow keys move the plot by a third",
+      "    -Original restores the first scales",
+      "------------------------------------------------------"};
+  return h;
+}
+
+// Window size for the interval counts and the scale, as at start-up.
+void resize_window() {
+  GrComn& c = grcomn;
+  if (c.ISMLGR != 0) return;
+  c.WNDWGR[3] = std::clamp(
+      static_cast<int>((static_cast<float>(c.NXINGR) + 4.5f) * 50.0f * c.XSCLGR), 100, 8000);
+  c.WNDWGR[4] = std::clamp(static_cast<int>(static_cast<float>(c.NYINGR + 2) * 50.0f * c.YSCLGR),
+                           100, 8000);
+}
+
+void ensure_screen() {
+  GrComn& c = grcomn;
+  if (gr_screen_mode(c.IMODGR)) return;
+  if (c.IMODGR >= 8) {
+    int zero = 0;
+    grmode(zero);
+  }
+  int m = 2;
+  grmode(m);
+}
+
+void reopen_screen() {
+  GrComn& c = grcomn;
+  if (gr_screen_mode(c.IMODGR)) {
+    int zero = 0;
+    grmode(zero);
+  }
+  resize_window();
+  int m = 2;
+  grmode(m);
+  g_nx_open = c.NXINGR, g_ny_open = c.NYINGR;
+}
+
+// The check box and choice values of the Query form.
+std::string box(int on) { return on != 0 ? "+" : "_"; }
+int unbox(const FStr<16>& v, int old) {
+  std::string_view s = v.view();
+  size_t f = s.find_first_not_of(' ');
+  if (f == std::string_view::npos) return old;
+  return s[f] == '+' ? 1 : (s[f] == '_' ? 0 : old);
+}
+
+// The Query form; returns true when the plot needs new scales.
+bool query_form() {
+  GrComn& c = grcomn;
+  FStr<18> lab[10] = {"Draw Axes",   "Draw Grid",     "Dependent Scales", "Domain Boundary",
+                      "X-Units",     "Y-Units",       "Zoom Factor",      "Symbol Factor",
+                      "Scale Factor", "Language"};
+  FStr<16> val[10];
+  val[0] = box(c.IN03GR), val[1] = box(c.IN04GR), val[2] = box(c.IN02GR), val[3] = box(c.IN12GR);
+  val[4] = trim_right(fformat("(i2)", {c.NXINGR}));
+  val[5] = trim_right(fformat("(i2)", {c.NYINGR}));
+  val[6] = trim_right(fformat("(f6.2)", {c.ZOOMGR}));
+  val[7] = trim_right(fformat("(f6.1)", {c.SYMFGR}));
+  val[8] = trim_right(fformat("(f6.2)", {c.SCALGR}));
+  val[9] = fformat("('|',i1,'|english|german')", {std::clamp(c.LANGGR, 1, 2)});
+  for (auto& v : val) v = trim_right(std::string(v.view()).substr(0, v.view().find('\n')));
+  grinfo(10, lab, val);
+  if (lab[0] == std::string_view("cancel")) return false;
+  const int in02 = c.IN02GR;
+  c.IN03GR = unbox(val[0], c.IN03GR);
+  c.IN04GR = unbox(val[1], c.IN04GR);
+  c.IN02GR = unbox(val[2], c.IN02GR);
+  c.IN12GR = unbox(val[3], c.IN12GR);
+  int nx = c.NXINGR, ny = c.NYINGR;
+  float zoom = c.ZOOMGR, symf = c.SYMFGR, scal = c.SCALGR;
+  if (fread_list(val[4].view(), {nx}) == 0) c.NXINGR = std::clamp(nx, 1, 100);
+  if (fread_list(val[5].view(), {ny}) == 0) c.NYINGR = std::clamp(ny, 1, 100);
+  // Factors that would turn zooming or the window into nonsense are refused.
+  if (fread_list(val[6].view(), {zoom}) == 0 && zoom > 0.01f && zoom < 100.0f) c.ZOOMGR = zoom;
+  if (fread_list(val[7].view(), {symf}) == 0 && symf > 0.0f && symf < 100.0f) c.SYMFGR = symf;
+  if (fread_list(val[8].view(), {scal}) == 0 && scal > 0.01f && scal < 100.0f &&
+      scal != c.SCALGR) {
+    c.XSCLGR *= scal / c.SCALGR;
+    c.YSCLGR *= scal / c.SCALGR;
+    c.SCALGR = scal;
+    g_nx_open = -1;  // the window takes the new size
+  }
+  std::string_view lang = val[9].view();
+  size_t bar = lang.find('|');
+  if (bar != std::string_view::npos && bar + 1 < lang.size() && lang[bar + 1] >= '1' &&
+      lang[bar + 1] <= '2')
+    c.LANGGR = lang[bar + 1] - '0';
+  return c.IN02GR != in02;
+}
+
+// The title form opened by a click on the title.
+void title_form() {
+  FStr<18> lab[2] = {"Title", "Subtitle"};
+  FStr<80> val[2] = {grcomt.TITLGR, grcomt.SUBTGR};
+  grinfo(2, lab, val);
+  if (lab[0] == std::string_view("cancel")) return;
+  grcomt.TITLGR = val[0].view();
+  grcomt.SUBTGR = val[1].view();
+}
+
+void attributes_form() {
+  FStr<18> lab[3] = {"with frame", "crop", "with date"};
+  FStr<16> val[3] = {FStr<16>(box(grshot.frame)), FStr<16>(box(grshot.crop)),
+                     FStr<16>(box(grcomn.IDATGR))};
+  grinfo(3, lab, val);
+  if (lab[0] == std::string_view("cancel")) return;
+  grshot.frame = unbox(val[0], grshot.frame) != 0;
+  grshot.crop = unbox(val[1], grshot.crop) != 0;
+  grcomn.IDATGR = unbox(val[2], grcomn.IDATGR);
+}
+
+// Draws the plot into the file mode `mode` (keep, DXF, shapefile,
+// ArcPolygon) when the user did not cancel the file prompt.
+bool draw_into_file(int mode, const GrPlot& plot, float* scale) {
+  GrComn& c = grcomn;
+  int m = mode;
+  grmode(m);
+  if (c.IMODGR != mode) return false;
+  plot(1, scale);
+  int zero = 0;
+  grmode(zero);
+  return true;
+}
+
+// The Hardcopy submenu; true when a screen shot is pending (redraw).
+bool hardcopy_menu(const GrPlot& plot, float* scale) {
+  static const FStr<16> items[12] = {" DDXF",  " SShape", " AArcPolygon", " BBMP",
+                                     " GGIF",  " JJPG",   " PPNG",        " MPNM",
+                                     " TTIFF", " AAttributes", " ??",     " XeXit"};
+  for (;;) {
+    int ich = 0;
+    float x = 0, y = 0;
+    grcurs(12, items, ich, x, y);
+    if (ich >= 1 && ich <= 3) {
+      if (draw_into_file(8 + ich, plot, scale)) return false;
+    } else if (ich >= 4 && ich <= 9) {
+      std::string ext(items[ich - 1].sub(3, 5));
+      for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      std::string name = grshot_name(ext);
+      if (name.empty()) {
+        grmesg("no free screen-shot name (gr0000 .. gr9999 exist)");
+        continue;
+      }
+      g_shot = name;
+      g_command = grshot_command(name, grshot.frame, grshot.crop);
+      return true;
+    } else if (ich == 10) {
+      attributes_form();
+    } else if (ich == 11) {
+      show_text<80>({"Stores display content in vector formats (Shape,",
+                     "DXF, ArcPolygon) or screen shots (TIFF, GIF etc).",
+                     "Makes use of the import function (ImageMagick) to",
+                     "capture screen input. Attributes (color, frames) can",
+                     "be specified"});
+    } else if (ich == 12) {
+      return false;
+    }
+  }
+}
+
+// The Keep submenu; true when the keep files are to be played (redraw).
+bool keep_menu(const GrPlot& plot, float* scale) {
+  for (;;) {
+    FStr<16> items[5] = {" SSave", " OOpen", " PPlay", " ??", ">DDone"};
+    if (keep_count() == 0) items[2] = "-PPlay";
+    int ich = 0;
+    float x = 0, y = 0;
+    grcurs(5, items, ich, x, y);
+    switch (ich) {
+      case 1:
+        draw_into_file(8, plot, scale);
+        break;
+      case 2: {
+        // Open adds a file; when the chooser adds none, the list dialog
+        // changes the statuses of the files listed.
+        int before = keep_count();
+        keep_pass(1);
+        if (keep_count() == before && before > 0) keep_pass(2);
+        break;
+      }
+      case 3:
+        return true;
+      case 4:
+        show_text<80>({"KEEP options:", " Save   -stores the plot on a keep file (.kep)",
+                       " Open   -adds keep files to the keep list, or changes",
+                       "         their status (background, foreground, off)",
+                       " Play   -replots with the listed keep files",
+                       " Done   -back to the plot menu"});
+        break;
+      case 5:
+        return false;
+      default:
+        break;
+    }
+  }
+}
+
+// The plot being shown, for the redraw after an arrow-key pan.
+const GrPlot* g_plot = nullptr;
+float* g_scale = nullptr;
+
+// Clears the page and draws axes, keep files, the plot and its overlays.
+void draw_plot(const GrPlot& plot, float* scale, bool new_scales) {
+  GrComn& c = grcomn;
+  ensure_screen();
+  if (c.NXINGR != g_nx_open || c.NYINGR != g_ny_open) reopen_screen();
+  grcler(1);
+  grmesg(" ");
+  if (new_scales) {
+    graxes(scale[0], scale[1], scale[2], scale[3], 1);
+  } else {
+    grsfac();
+    c.XMNCGR = std::min(c.XMINGR, c.XMAXGR), c.XMXCGR = std::max(c.XMINGR, c.XMAXGR);
+    c.YMNCGR = std::min(c.YMINGR, c.YMAXGR), c.YMXCGR = std::max(c.YMINGR, c.YMAXGR);
+    graxes(scale[0], scale[1], scale[2], scale[3], 0);
+  }
+  keep_pass(3);
+  plot(1, scale);
+  keep_pass(4);
+  graxes2();
+  plot(3, scale);
+  grflip();
+}
+
+void pan_redraw() {
+  if (g_plot && g_scale) draw_plot(*g_plot, g_scale, false);
+}
+
+// The interval counts of the window opened last follow a resize.
+void note_window() {
+  g_nx_open = grcomn.NXINGR;
+  g_ny_open = grcomn.NYINGR;
+}
+
+}  // namespace
+
+void grctrl_item(std::string_view item) {
+  if (static_cast<int>(g_menu.size()) < kStdItems) reset_menu();
+  if (static_cast<int>(g_menu.size()) == kStdItems) g_menu.emplace_back("");
+  if (static_cast<int>(g_menu.size()) < kMaxItems) g_menu.emplace_back(item);
+}
+
+std::vector<std::string> grctrl_menu() {
+  std::vector<std::string> v;
+  for (const auto& m : g_menu) v.emplace_back(m.view());
+  return v;
+}
+
+std::string grvalue_text(double x, double y) {
+  std::string s = fformat("(2F12.3,' /xy')", {x, y});
+  while (!s.empty() && s.back() == '\n') s.pop_back();
+  return s;
+}
+
+std::string grshot_name(std::string_view ext) {
+  for (int i = 0; i <= 9999; ++i) {
+    std::string name = fformat("('gr',i4.4,'.',a)", {i, ext});
+    while (!name.empty() && name.back() == '\n') name.pop_back();
+    if (!file_exists(name)) return name;
+  }
+  return {};
+}
+
+std::string grshot_command(std::string_view file, bool frame, bool crop) {
+  const GrComn& c = grcomn;
+  std::string name(grcomt.WNAMGR.trimmed());
+  name = name.substr(0, name.find('\0'));
+  // The window name goes to a shell: anything but plain name characters is
+  // quoted.
+  bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](char ch) {
+    return std::isalnum(static_cast<unsigned char>(ch)) || ch == '.' || ch == '_' || ch == '-';
+  });
+  if (!plain) {
+    std::string q = "'";
+    for (char ch : name) q += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    name = q + "'";
+  }
+  std::string opts;
+  if (frame) opts += " -frame ";
+  if (crop) {
+    std::string s = fformat("(' -crop ',I4.4,'X',I4.4,'+0+0 ')",
+                            {std::max(c.WNDWGR[3] - 100, 0), c.WNDWGR[4]});
+    while (!s.empty() && s.back() == '\n') s.pop_back();
+    opts += s;
+  }
+  return "import -window " + name + opts + " " + std::string(file) + " ";
+}
+
+std::string grtrans(int lang, std::string_view text) {
+  static const char* const table[37][2] = {
+      {"Bed Level", "Sohlenlage"},
+      {"Bed Shear", "Sohlenschubspannung"},
+      {"Critical Level", "krit. Hoehe"},
+      {"Depth", "Tiefe"},
+      {"Distance", "Distanz"},
+      {"Discharge", "Abfluss"},
+      {"Energy Level", "Energielinie"},
+      {"Flow", "spezifischer Fluss"},
+      {"Flow Depth", "Fliesstiefe"},
+      {"Flow Velocity", "Fliessgeschwindigkeit"},
+      {"Flow Vectors", "Fliessvektoren"},
+      {"Left Dam", "Linker Damm"},
+      {"Right Dam", "Rechter Damm"},
+      {"Level", "Kote"},
+      {"Froude Number", "Froude Zahl"},
+      {"Arrival Time", "Eintreffzeit"},
+      {"Backwater Curve", "Staukurve"},
+      {"Velocity Vectors", "Geschwindigkeitsvektoren"},
+      {"Shear Velocity", "Schubspannungsgeschwindigkeit"},
+      {"Velocity", "Fliessgeschwindigkeit"},
+      {"Water Level", "Wasserspiegel"},
+      {"Rock", "Fels"},
+      {"Armoring", "Deckschicht"},
+      {"Pressure Flow", "Druckabfluss"},
+      {"Bed Roughness", "Sohlenrauigkeit"},
+      {"Maximum Specific Flow", "max. spezifischer Fluss"},
+      {"Mean Bed", "mittl. Sohle"},
+      {"Bridge Deck", "Bruecken UK"},
+      {"Longitudinal Profile", "Laengenprofil"},
+      {"Sediment Load", "Geschiebefracht"},
+      {"Aggradation", "Auflandung"},
+      {"Maximum Flow Depth", "maximale Fliesstiefe"},
+      {"Bed", "Sohle"},
+      {"Return Period", "Wiederkehrperiode"},
+      {"Left Wall", "Ufer links"},
+      {"Right Wall", "Ufer rechts"},
+      {"Pressurized Flow", "Druckabfluss"}};
+  if (lang != 2) return std::string(text);
+  size_t br = text.find('[');
+  std::string_view label = text.substr(0, br);
+  if (label.size() > 64) return std::string(text);
+  for (const auto& e : table) {
+    if (!fequal(label, e[0]) || label.substr(0, 1) == " ") continue;
+    std::string out = e[1];
+    if (br != std::string_view::npos) out += " " + std::string(trim_right(text.substr(br)));
+    return out;
+  }
+  return std::string(text);
+}
+
+void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
+  GrComn& c = grcomn;
+  reset_menu();
+  g_sticky = 0;
+  grmesg(" ");
+  if (options > 0) {
+    int* sw[13] = {&c.IN01GR, &c.IN02GR, &c.IN03GR, &c.IN04GR, &c.IN05GR, &c.IN06GR, &c.IN07GR,
+                   &c.IN08GR, &c.IN09GR, &c.IN10GR, &c.IN11GR, &c.IN12GR, &c.IN13GR};
+    for (int k = 0; k < 13; ++k) *sw[k] = (options >> k) & 1;
+  }
+  if (!FStr<80>(titles.sub(1, 80)).blank()) grcomt.TITLGR = titles.sub(1, 80);
+  if (!FStr<80>(titles.sub(81, 160)).blank()) grcomt.SUBTGR = titles.sub(81, 160);
+  grcomt.XTXTGR = titles.sub(161, 200);
+  grcomt.YTXTGR = titles.sub(201, 240);
+  if (c.LANGGR > 1) {
+    grtrans(c.LANGGR, grcomt.SUBTGR);
+    grtrans(c.LANGGR, grcomt.XTXTGR);
+    grtrans(c.LANGGR, grcomt.YTXTGR);
+  }
+  ensure_screen();
+  if (g_nx_open < 0) note_window();
+
+  float first[4] = {0, 0, 0, 0};
+  bool have_first = false;
+  bool new_scales = true;
+  bool scales = true;
+
+  for (;;) {
+    if (scales) {
+      plot(0, scale);
+      if (!have_first) std::copy(scale, scale + 4, first), have_first = true;
+      new_scales = c.INDSGR == 1 || !g_have_last || g_last_start != gr_starts ||
+                   !std::equal(scale, scale + 4, g_last);
+      g_last_start = gr_starts;
+      std::copy(scale, scale + 4, g_last);
+      g_have_last = true;
+      scales = false;
+    }
+    // ---- Redraw ----
+    draw_plot(plot, scale, new_scales);
+    new_scales = false;
+    if (!g_command.empty()) {
+      grflip();
+      int rc = std::system(g_command.c_str());
+      (void)rc;  // a failed capture is not detected; the message stands
+      grmesg("screen shot to " + g_shot);
+      g_command.clear();
+    }
+    if (c.IN15GR == 1) return;
+
+    // ---- Menu ----
+    bool redraw = false;
+    while (!redraw) {
+      int ich = 0;
+      float x = 0, y = 0;
+      const GrPlot* saved_plot = g_plot;
+      float* saved_scale = g_scale;
+      g_plot = &plot, g_scale = scale;
+      grcurs1(static_cast<int>(g_menu.size()), g_menu.data(), ich, x, y, pan_redraw);
+      g_plot = saved_plot, g_scale = saved_scale;
+      if (c.NXINGR != g_nx_open || c.NYINGR != g_ny_open) {
+        // The window was resized: it already has its new size.
+        note_window();
+        redraw = true;
+        continue;
+      }
+      if (ich < 0) {
+        // Wheel and right button zoom; an arrow-key pan has redrawn already.
+        if (ich == -9) continue;
+        if (ich == -3 || ich == -4 || ich == -5) grzoom(x, y, ich);
+        redraw = true;
+        continue;
+      }
+      if (ich > 0 && ich <= static_cast<int>(g_menu.size()))
+        g_sticky = g_menu[ich - 1](1) == '<' ? ich : 0;
+      if (ich == 0 || ich == g_sticky) {
+        plot(4, scale);
+        if (ich == 0) {
+          // A click just above the plot area edits the title.
+          float top = static_cast<float>(-(c.YMAXGR - c.YMINGR) * c.YFACGR);
+          float right = static_cast<float>((c.XMAXGR - c.XMINGR) * c.XFACGR);
+          if (c.YCRSGR > top && c.YCRSGR < top + 40 && c.XCRSGR >= 0 && c.XCRSGR <= right &&
+              c.IKEYGR < 1) {
+            title_form();
+            redraw = true;
+          }
+          continue;
+        }
+      }
+      switch (ich) {
+        case 1:
+          grdraw();
+          break;
+        case 2:
+          if (hardcopy_menu(plot, scale)) redraw = true;
+          break;
+        case 3:
+          if (keep_menu(plot, scale)) redraw = true;
+          break;
+        case 4:
+          c.INDSGR = 1;
+          c.ITRNGR = 0;
+          std::copy(first, first + 4, scale);
+          scales = true;
+          redraw = true;
+          break;
+        case 5:
+          if (query_form()) new_scales = true;
+          redraw = true;
+          break;
+        case 6:
+          redraw = true;
+          break;
+        case 7: {
+          std::vector<FStr<80>> h = grmesg_history();
+          if (h.empty()) h.emplace_back("no messages");
+          grtext(static_cast<int>(h.size()), h.data());
+          break;
+        }
+        case 8: {
+          if (!grinside(x, y)) {
+            grmesg("click into the plot");
+            break;
+          }
+          float v[4] = {x, y, scale[2], scale[3]};
+          plot(2, v);
+          grmov2(x, y);
+          grsymb(2);
+          grflip();
+          std::string t = grvalue_text(x + c.XORGR, y + c.YORGR);
+          grmesg(t);
+          if (c.JOUTGR == kStdout || uisopen(c.JOUTGR)) fwrite(c.JOUTGR, "(a)", {t});
+          break;
+        }
+        case 9:
+          gryaw();
+          scales = true;
+          redraw = true;
+          break;
+        case 10:
+          show_text<80>(control_help());
+          break;
+        case 11: {
+          if (c.IN08GR == 0 && c.JOUTGR == kStdout) {
+            int zero = 0;
+            grmode(zero);
+          }
+          fassign(std::span<char>(titles.c, 80), grcomt.TITLGR.view());
+          fassign(std::span<char>(titles.c + 80, 80), grcomt.SUBTGR.view());
+          if (c.ISMLGR == 0) grwset();
+          return;
+        }
+        default:
+          if (ich >= 13) {
+            c.XCRSGR = x;
+            c.YCRSGR = y;
+            plot(12 - ich, scale);
+          }
+          break;
+      }
+    }
+  }
+}
+
+// ---- Drawing tools ----
+
+void grdraw() {
+  static const FStr<16> items[3] = {" LLine", " TText", " DDone"};
+  GrComn& c = grcomn;
+  for (;;) {
+    int ich = 0;
+    float x = 0, y = 0;
+    grcurs(3, items, ich, x, y);
+    if (ich == 3 || ich < 0) return;
+    if (ich == 1) {
+      // Line: the clicks give the points; Done ends it.
+      static const FStr<16> end[1] = {" DDone"};
+      grmesg("click the points of the line");
+      bool first = true;
+      for (int k = 0; k < 1000; ++k) {
+        int j = 0;
+        grcurs(1, end, j, x, y);
+        if (j != 0) break;
+        if (!grinside(x, y)) continue;
+        grcolr(0);
+        if (first)
+          grmov2(x, y);
+        else
+          grdrw2(x, y);
+        grsymb(1);
+        grmov2(x, y);
+        grflip();
+        first = false;
+      }
+    } else if (ich == 2) {
+      FStr<80> text;
+      grinpa("Text", text);
+      if (text.blank()) continue;
+      grmesg("click the place of the text");
+      static const FStr<16> cancel[1] = {" CCancel"};
+      int j = 0;
+      grcurs(1, cancel, j, x, y);
+      if (j != 0 || !grinside(x, y)) continue;
+      grcolr(0);
+      grmov2(x, y);
+      granot(text.trimmed());
+      grflip();
+    }
+    (void)c;
+  }
+}
+
+// Perspective: a rotation about the vertical axis and a tilt, applied to the
+// 3-D coordinates of the plot; both 0 switch the perspective off.
+void gryaw() {
+  static float rot = 0.0f, tilt = 0.0f;
+  GrComn& c = grcomn;
+  FStr<18> lab[2] = {"rotation [deg]", "tilt [deg]"};
+  FStr<16> val[2] = {trim_right(fformat("(f8.1)", {rot}).substr(0, 8)),
+                     trim_right(fformat("(f8.1)", {tilt}).substr(0, 8))};
+  grinfo(2, lab, val);
+  if (lab[0] == std::string_view("cancel")) return;
+  float r = rot, t = tilt;
+  if (fread_list(val[0].view(), {r}) != 0 || fread_list(val[1].view(), {t}) != 0 ||
+      !std::isfinite(r) || !std::isfinite(t)) {
+    grmesg("rotation and tilt must be numbers");
+    return;
+  }
+  rot = std::fmod(r, 360.0f), tilt = std::clamp(t, -90.0f, 90.0f);
+  const float a = rot * 3.14159265f / 180.0f, b = tilt * 3.14159265f / 180.0f;
+  for (int i = 1; i <= 4; ++i)
+    for (int j = 1; j <= 4; ++j) c.TRANGR[i][j] = i == j ? 1.0f : 0.0f;
+  // Rotation about z, then the tilt about the new x axis: screen y takes part
+  // of the height.
+  const float ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b);
+  c.TRANGR[1][1] = ca, c.TRANGR[2][1] = -sa;
+  c.TRANGR[1][2] = sa * cb, c.TRANGR[2][2] = ca * cb, c.TRANGR[3][2] = sb;
+  c.TRANGR[1][3] = -sa * sb, c.TRANGR[2][3] = -ca * sb, c.TRANGR[3][3] = cb;
+  c.ITRNGR = (rot == 0.0f && tilt == 0.0f) ? 0 : 1;
+}
+
+}  // namespace riv

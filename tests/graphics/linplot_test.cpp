@@ -1,0 +1,119 @@
+// The line-plot viewer: option word, ranges, smoothing, statistics, slopes
+// and the nearest-node message.
+#include <cmath>
+
+#include "graphics/graphics.hpp"
+#include "grfixture.hpp"
+
+namespace riv {
+namespace {
+
+using Klin = GrFixture;
+
+TEST_F(Klin, OptionWordChoosesRangesAndSmoothing) {
+  bool smooth = false;
+  KlinScaleChoice w = grklin_option(4, 0, smooth);
+  EXPECT_TRUE(w.x && w.y);
+  w = grklin_option(8, 0, smooth);  // only y while the scales stand
+  EXPECT_TRUE(!w.x && w.y);
+  w = grklin_option(8, 1, smooth);
+  EXPECT_TRUE(w.x && w.y);
+  w = grklin_option(0, 0, smooth);
+  EXPECT_TRUE(!w.x && !w.y);
+  w = grklin_option(0, 1, smooth);
+  EXPECT_TRUE(w.x && w.y);
+  EXPECT_FALSE(smooth);
+  grklin_option(2, 0, smooth);
+  EXPECT_TRUE(smooth);
+  grklin_option(4, 0, smooth);  // no smoothing bit: unchanged
+  EXPECT_TRUE(smooth);
+  grklin_option(16, 0, smooth);
+  EXPECT_FALSE(smooth);
+  grcomn.IN08GR = 0;
+  grklin_option(1, 0, smooth);
+  EXPECT_EQ(grcomn.IN08GR, 1);
+  w = grklin_option(-5, 1, smooth);  // a negative word sets nothing
+  EXPECT_TRUE(w.x && w.y);
+}
+
+TEST_F(Klin, RangesSkipTheNoDataValue) {
+  const float x[4] = {3, -1, 7, 2}, y[4] = {5, 9999.05f, 2, 4};
+  float s[4] = {0, 0, 0, 0};
+  grklin_range(4, x, y, {true, true}, s);
+  EXPECT_EQ(s[0], -1);
+  EXPECT_EQ(s[1], 7);
+  EXPECT_EQ(s[2], 2);
+  EXPECT_EQ(s[3], 5);
+  float t[4] = {10, 20, 30, 40};
+  grklin_range(4, x, y, {false, true}, t);
+  EXPECT_EQ(t[0], 10);
+  EXPECT_EQ(t[1], 20);
+  const float nd[2] = {9999, 9999};
+  grklin_range(2, x, nd, {false, true}, t);  // nothing but no-data: y range kept
+  EXPECT_EQ(t[2], 2);
+}
+
+TEST_F(Klin, SmoothingAndRotation) {
+  const float x[4] = {0, 1, 2, 3}, y[4] = {0, 4, 0, 8};
+  EXPECT_EQ(grklin_y(4, x, y, 0, true, 0, 0), 0);
+  EXPECT_EQ(grklin_y(4, x, y, 1, true, 0, 0), 2);  // (8 + 0 + 0) / 4
+  EXPECT_EQ(grklin_y(4, x, y, 2, true, 0, 0), 3);  // (0 + 4 + 8) / 4
+  EXPECT_EQ(grklin_y(4, x, y, 3, true, 0, 0), 8);
+  EXPECT_EQ(grklin_y(4, x, y, 1, false, 0, 0), 4);
+  EXPECT_FLOAT_EQ(grklin_y(4, x, y, 3, false, 1, 50), 7);  // 8 - 0.5 * (3 - 1)
+  EXPECT_EQ(grklin_y(4, x, y, 3, false, 1, 0.005f), 8);    // too small a slope
+  EXPECT_TRUE(grklin_smoothable(105, 101));
+  EXPECT_FALSE(grklin_smoothable(1000, 101));
+  EXPECT_FALSE(grklin_smoothable(0, -99));
+}
+
+TEST_F(Klin, StatisticsOfALine) {
+  const float x[3] = {0, 1, 2}, y[3] = {1, 2, 3};
+  KlinStat s = grklin_stat(3, x, y);
+  EXPECT_EQ(s.n, 3);
+  EXPECT_FLOAT_EQ(s.mean, 2);
+  EXPECT_FLOAT_EQ(s.median, 2);
+  EXPECT_FLOAT_EQ(s.sd, 1);
+  EXPECT_FLOAT_EQ(s.volume, 4);
+  auto lines = grklin_stat_lines("Water Level   ", s);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "Water Level");
+  EXPECT_EQ(lines[1], "NODES=              3");
+  EXPECT_EQ(lines[2], "MEAN=           2.000");
+  EXPECT_EQ(lines[4], "STD.DEV.=       1.000");
+  EXPECT_EQ(lines[5], "VOLUME=         4.000");
+  // Even count: the lower middle value; descending x counts by magnitude.
+  const float x2[4] = {3, 2, 1, 0}, y2[4] = {4, 1, 3, 2};
+  s = grklin_stat(4, x2, y2);
+  EXPECT_FLOAT_EQ(s.median, 2);
+  EXPECT_FLOAT_EQ(s.volume, 2.5f + 2 + 2.5f);
+  s = grklin_stat(1, x, y);  // one point: no spread, no volume
+  EXPECT_EQ(s.sd, 0);
+  EXPECT_EQ(s.volume, 0);
+}
+
+TEST_F(Klin, SlopesInPercent) {
+  const float x[4] = {0, 100, 200, 400}, y[4] = {10, 9, 7, 7};
+  float s[4];
+  grklin_slope(4, x, y, s);
+  EXPECT_FLOAT_EQ(s[0], -1);    // one-sided at the ends
+  EXPECT_FLOAT_EQ(s[1], -1.5f);  // (7 - 10) / 200
+  EXPECT_FLOAT_EQ(s[2], -2.0f / 300 * 100);
+  EXPECT_FLOAT_EQ(s[3], 0);
+  float one;
+  grklin_slope(1, x, y, &one);
+  EXPECT_EQ(one, 0);
+}
+
+TEST_F(Klin, NearestNodeAndItsMessage) {
+  open_plot(0, 10, 0, 1000);  // x and y in very different units
+  const float xs[3] = {1, 2, 5}, ys[3] = {500, 100, 480};
+  // On the screen (2, 100) is far below; (5, 480) is the nearest.
+  EXPECT_EQ(grnear(4, 500, 3, xs, ys), 2);
+  EXPECT_EQ(grnear(4, 500, 0, xs, ys), -1);
+  EXPECT_EQ(grnear_text(12.5f, -3.25f, 2, 17),
+            "(X,Y)      12.500      -3.250 Line  2 Pnt  17");
+}
+
+}  // namespace
+}  // namespace riv
