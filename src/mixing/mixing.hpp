@@ -70,6 +70,10 @@ struct MixDisplay {
 
 // The callbacks in use (the window code replaces them).
 MixDisplay& mix_display();
+// Ties the callbacks to the window: the dialogs (grinpi, grchoice), the
+// progress bar (grbeam) and the contour viewer (grcont) for the plan view.
+// Called once at start-up by a program that has a window.
+void mixing_gui_install();
 
 // ---- Tube layout of the last run ----
 struct Ctubes {
