@@ -68,4 +68,14 @@ void cs_k15(float* k15);
 void cscnv_k(float& zw, const float* k15);
 void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15);
 
+// ---- Section list command ----
+
+// Lists all sections of the list (text window and listing, with branch lines
+// in list and in reverse order) and shows their shapes one after another.
+void clist();
+// The 1000 picture points of the loaded section: lateral positions from the
+// smaller of its first and last coordinate, levels above its lowest point;
+// the last point repeated beyond np. A circular tube gives its outline.
+void clist_shape(float* x, float* y);
+
 }  // namespace riv

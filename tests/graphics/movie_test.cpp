@@ -1,0 +1,161 @@
+// The curve-sequence viewer: stepping rules of the sequence menu, and whole
+// viewer runs on the headless driver (which curve is drawn after which
+// choice, the step in the subtitle, the key switch).
+#include <vector>
+
+#include "graphics/graphics.hpp"
+#include "grfixture.hpp"
+
+namespace riv {
+namespace {
+
+TEST(MovieStep, StepsStayInsideTheSequence) {
+  GrMovie m;
+  m.length = 4;
+  EXPECT_EQ(grmovy_step(m, 3, 0), 2);  // Reverse on the first stays there
+  EXPECT_EQ(m.step, 1);
+  grmovy_step(m, 4, 0);  // End
+  EXPECT_EQ(m.step, 4);
+  grmovy_step(m, 2, 0);  // Forward on the last stays there
+  EXPECT_EQ(m.step, 4);
+  grmovy_step(m, 3, 0);
+  EXPECT_EQ(m.step, 3);
+  for (int ich : {0, -3, -9, 10}) {  // no item: nothing moves, the menu comes back
+    EXPECT_EQ(grmovy_step(m, ich, 0), 2);
+    EXPECT_EQ(m.step, 3);
+  }
+  grmovy_step(m, 1, 0);  // Begin
+  EXPECT_EQ(m.step, 1);
+  const int numbers[][2] = {{2, 2}, {0, 1}, {-7, 1}, {99, 4}};
+  for (const auto& n : numbers) {
+    grmovy_step(m, 5, n[0]);
+    EXPECT_EQ(m.step, n[1]) << n[0];
+  }
+  EXPECT_EQ(grmovy_step(m, 8, 0), 0);  // ?? and eXit queue nothing
+  EXPECT_EQ(grmovy_step(m, 9, 0), 0);
+  EXPECT_EQ(m.step, 4);
+
+  // An empty sequence keeps step 1 whatever is chosen.
+  GrMovie e;
+  for (int ich = 1; ich <= 6; ++ich) grmovy_step(e, ich, 5);
+  EXPECT_EQ(e.step, 1);
+}
+
+TEST(MovieStep, PlayRunsToTheEndAndWrapsOnTheNextPlay) {
+  GrMovie m;
+  m.length = 3;
+  for (int i = 0; i < 3; ++i) grmovy_step(m, 7, 0);  // sloW three times: 3 x 30 ms
+  EXPECT_EQ(m.delay, 3);
+  EXPECT_EQ(grmovy_step(m, 6, 0), 3);  // 2, and Play goes on
+  EXPECT_EQ(grmovy_step(m, 6, 0), 2);  // 3, the last: Play stops here
+  EXPECT_EQ(m.step, 3);
+  EXPECT_EQ(grmovy_step(m, 6, 0), 3);  // from the last back to the first
+  EXPECT_EQ(m.step, 1);
+  EXPECT_EQ(m.delay, 3);
+  GrMovie one;
+  one.length = 1;
+  EXPECT_EQ(grmovy_step(one, 6, 0), 2);  // a single frame never plays on
+  EXPECT_EQ(one.step, 1);
+}
+
+class Movie : public GrFixture {
+ protected:
+  static constexpr int kNpt = 7, kNcurv = 3;
+  std::vector<float> x, y;
+  FStr<240> titles;
+
+  void SetUp() override {
+    GrFixture::SetUp();
+    grinit(5, 12, "rivsim", "", 0);
+    // Scales from the data: the control loop keeps the scales of the last
+    // plot of the process across library restarts.
+    grcomn.INDSGR = 1;
+    // Curve k: a zigzag at height 10 k over x = 0..6.
+    for (int k = 1; k <= kNcurv; ++k)
+      for (int i = 0; i < kNpt; ++i) {
+        x.push_back(static_cast<float>(i));
+        y.push_back(10.0f * k + static_cast<float>(i % 2));
+      }
+    titles = "Sections";
+    fassign(std::span<char>(titles.c + 80, 80), "Bedlevel[m]");
+  }
+  static void keys(const char* k) {
+    for (; *k; ++k) grx_headless_event(kGrxKeyPress, 100, 100, *k);
+  }
+  // Polylines drawn during the run that are exactly one of the expected
+  // point lists: the index of the list for each, in drawing order.
+  std::vector<int> drawn(const std::vector<std::vector<int>>& px,
+                         const std::vector<std::vector<int>>& py) {
+    std::vector<int> seen;
+    for (const GrxCall& c : grx_headless().calls) {
+      if (c.op != GrxCall::Op::Lines) continue;
+      for (size_t k = 0; k < px.size(); ++k)
+        if (c.x == px[k] && c.y == py[k]) seen.push_back(static_cast<int>(k) + 1);
+    }
+    return seen;
+  }
+  // Pixels of the points idx of the film in the world window left behind.
+  static void pixels(const std::vector<float>& xs, const std::vector<float>& ys,
+                     const std::vector<int>& idx, std::vector<int>& px, std::vector<int>& py) {
+    px.clear(), py.clear();
+    for (int i : idx) {
+      float xd, yd;
+      grdevc(xs[i], ys[i], xd, yd);
+      px.push_back(static_cast<int>(xd));
+      py.push_back(static_cast<int>(yd));
+    }
+  }
+  std::string subtitle_step() const { return std::string(titles.sub(150, 160)); }
+};
+
+TEST_F(Movie, SelectStepsAndPlaysThroughTheCurves) {
+  grcomn.IKEYGR = 1;
+  const std::vector<std::string> select = {"S"};
+  grscpt(select);
+  // Forward, Forward, Reverse, Begin, Play (plays on to 3, the last),
+  // eXit, eXit.
+  keys("ffrbpxx");
+  grmovy(x.data(), y.data(), kNpt, kNcurv, titles, 1, 2101);
+  EXPECT_EQ(grcomn.IKEYGR, 1);
+  EXPECT_EQ(grcomn.IN01GR, 1);
+  EXPECT_EQ(grcomn.IN12GR, 1);
+  EXPECT_EQ(grctrl_menu().back().substr(0, 8), ">SSelect");
+  EXPECT_EQ(titles.sub(81, 91), "Bedlevel[m]");
+  EXPECT_EQ(subtitle_step(), "/   3      ");
+  std::vector<std::vector<int>> px(kNcurv), py(kNcurv);
+  for (int k = 0; k < kNcurv; ++k) {
+    std::vector<int> idx;
+    for (int i = 0; i < kNpt; ++i) idx.push_back(k * kNpt + i);
+    pixels(x, y, idx, px[k], py[k]);
+  }
+  // First picture, then one redraw per choice; Play draws 2 and goes on to 3.
+  EXPECT_EQ(drawn(px, py), (std::vector<int>{1, 2, 3, 2, 1, 2, 3}));
+}
+
+TEST_F(Movie, NumberAndThePointLineMode) {
+  const std::vector<std::string> select = {"S"};
+  grscpt(select);
+  // Number 5 (of 7 points); the line through point 5 of every curve. Then
+  // a Number beyond the end shows the last point.
+  keys("n5");
+  grx_headless_event(kGrxKeyPress, 0, 0, 0xff0d);
+  keys("n99");
+  grx_headless_event(kGrxKeyPress, 0, 0, 0xff0d);
+  keys("xx");
+  grmovy(x.data(), y.data(), kNpt, kNcurv, titles, 0, 2101);
+  EXPECT_EQ(subtitle_step(), "/   7      ");
+  std::vector<std::vector<int>> px(kNpt), py(kNpt);
+  for (int i = 0; i < kNpt; ++i) pixels(x, y, {i, kNpt + i, 2 * kNpt + i}, px[i], py[i]);
+  EXPECT_EQ(drawn(px, py), (std::vector<int>{1, 5, 7}));
+}
+
+TEST_F(Movie, NoCurvesShowEmptyAxes) {
+  const std::vector<std::string> select = {"S"};
+  grscpt(select);
+  keys("fpexx");
+  grmovy(x.data(), y.data(), kNpt, 0, titles, 1, 2101);
+  EXPECT_EQ(subtitle_step(), "/   1      ");
+}
+
+}  // namespace
+}  // namespace riv

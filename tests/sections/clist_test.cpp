@@ -1,0 +1,119 @@
+// The section list command: the table in the text window, the branch lines
+// in the listing and the picture points of the section shapes.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "graphics/grfixture.hpp"
+#include "input/units.hpp"
+#include "model/model.hpp"
+#include "sections/sections.hpp"
+
+namespace riv {
+namespace {
+
+class Clist : public GrFixture {
+ protected:
+  void SetUp() override {
+    GrFixture::SetUp();
+    model_init();
+    csstore_clear();
+    uopen_memory(cunit.lulst);
+    grinit(5, 12, "rivsim", "", 0);
+    grcomn.INDSGR = 1;
+    cinput.title = "Test reach";
+  }
+  void TearDown() override {
+    uclose(cunit.lulst);
+    GrFixture::TearDown();
+  }
+  static void add(const std::string& name, float km, const std::vector<float>& y,
+                  const std::vector<float>& z) {
+    const int k = ++creach.ncs;
+    ccs.np = static_cast<int>(y.size());
+    for (int i = 1; i <= ccs.np; ++i) ccs.ysec(i) = y[i - 1], ccs.zsec(i) = z[i - 1];
+    for (int i = 1; i <= ccs.np; ++i) ccs.iclass(i) = 1;
+    ccs.cskm = km;
+    cswrite(k);
+    cchar.csname(k) = name;
+  }
+  // Runs the command: Done in the text window, the keys of the sequence
+  // menu, eXit in the sequence menu and in the control menu.
+  static void run(const std::string& keys = "") {
+    for (char k : "d" + keys + "xx") grx_headless_event(kGrxKeyPress, 100, 100, k);
+    clist();
+  }
+};
+
+TEST_F(Clist, TableListingAndPlotTexts) {
+  // A trapezoid 10 m wide at the bed, and a 12-point compound profile
+  // surveyed from right to left.
+  add("A1", 1.25f, {0, 2, 12, 14}, {403, 400, 400, 402.5f});
+  std::vector<float> y, z;
+  for (int i = 0; i < 12; ++i) {
+    y.push_back(60.0f - 5.0f * i);
+    z.push_back(i == 0 || i == 11 ? 304.0f : (i >= 4 && i <= 7 ? 300.0f : 302.0f));
+  }
+  add("LONGNAME", 0.5f, y, z);
+  run("f");
+  EXPECT_EQ(cinput.ctext(1).str(), "Test reach");
+  EXPECT_EQ(cinput.ctext(2).str(),
+            "     section       km  talweg   mean    dam_l   dam_r   bedwidth");
+  csrea(1, 0.0f);
+  const std::string l1 = cinput.ctext(3).str();
+  EXPECT_EQ(l1.substr(0, 30), "   1 A1          1.250  400.00") << l1;
+  EXPECT_EQ(l1.substr(38, 16), "  403.00  402.50") << l1;
+  EXPECT_EQ(l1.size(), 62u);
+  EXPECT_EQ(cinput.ctext(4).str().substr(0, 30), "   2 LONGNAME    0.500  300.00");
+  EXPECT_EQ(ucontents(cunit.lulst),
+            "cs 'A1      ' /\ncs 'LONGNAME' /\n\ncs 'LONGNAME' /\ncs 'A1      ' /\n");
+  EXPECT_EQ(trim_right(cinput.title.sub(1, 80)), "Test reach");
+  EXPECT_EQ(trim_right(cinput.title.sub(161, 200)), "Distance[m]");
+  EXPECT_EQ(trim_right(cinput.title.sub(201, 240)), "[m]");
+  // The viewer was left on the second section.
+  EXPECT_EQ(trim_right(cinput.title.sub(81, 160)), "Bedlevel[m]" + std::string(58, ' ') + "/   2");
+}
+
+TEST_F(Clist, ShapePointsRelativeToTalwegAndNearerEnd) {
+  std::vector<float> y, z;
+  for (int i = 0; i < 12; ++i) {
+    y.push_back(160.0f - 5.0f * i);  // right to left: 160 .. 105
+    z.push_back(i == 6 ? 298.5f : 300.0f + i % 3);
+  }
+  add("S", 0, y, z);
+  csrea(1, 0.0f);
+  std::vector<float> px(1000, -1), py(1000, -1);
+  clist_shape(px.data(), py.data());
+  EXPECT_FLOAT_EQ(px[0], 55.0f);
+  EXPECT_FLOAT_EQ(py[0], 1.5f);
+  EXPECT_FLOAT_EQ(px[6], 25.0f);
+  EXPECT_FLOAT_EQ(py[6], 0.0f);
+  for (int j = 11; j < 1000; ++j) {
+    ASSERT_EQ(px[j], 0.0f) << j;
+    ASSERT_FLOAT_EQ(py[j], 300.0f + 11 % 3 - 298.5f) << j;
+  }
+  // A pipe of 2 m: its closed outline from the invert, not a single point.
+  add("P", 0, {2.0f}, {408.38f});
+  csrea(2, 0.0f);
+  clist_shape(px.data(), py.data());
+  EXPECT_FLOAT_EQ(px[0], 1.0f);
+  EXPECT_FLOAT_EQ(py[0], 0.0f);
+  EXPECT_NEAR(px[999], 1.0f, 1e-5);
+  EXPECT_NEAR(py[999], 0.0f, 1e-5);
+  for (int j = 0; j < 1000; ++j)
+    ASSERT_NEAR(std::hypot(px[j] - 1.0f, py[j] - 1.0f), 1.0f, 1e-5) << j;
+  EXPECT_NEAR(*std::max_element(py.begin(), py.end()), 2.0f, 1e-5);
+}
+
+TEST_F(Clist, EmptyListShowsHeaderOnly) {
+  cinput.ctext(3) = "left over";
+  run();
+  EXPECT_EQ(cinput.ctext(2).str().substr(0, 12), "     section");
+  EXPECT_EQ(ucontents(cunit.lulst), "\n");
+  for (const GrxCall& c : grx_headless().calls)
+    EXPECT_EQ(c.s.find("left over"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace riv
