@@ -108,6 +108,9 @@ struct RoutingView {
 
 // The view used by flow(); shows nothing until the window front end sets it.
 extern RoutingView routing_view;
+// Fills routing_view with the window front end (line-plot viewer, panel,
+// progress beam, polled step menu); called once after the graphics start.
+void routing_gui_install();
 
 // Plotted item of the routing pictures, kept between runs (1 water level,
 // 2 discharge, 3 velocity) and the item of the previous picture.

@@ -113,6 +113,10 @@ struct SedDisplay {
   std::function<int(Arr<FStr<18>, 23>& items, int n)> menu;
 };
 extern SedDisplay seddisplay;
+// Fills seddisplay with the window's forms, text window, line-plot viewer,
+// panel, progress beam and polled step menu; called once after the graphics
+// start.
+void sediment_gui_install();
 
 // ---- Bed evolution run ----
 
