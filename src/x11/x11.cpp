@@ -26,6 +26,7 @@ Window window = 0;
 Pixmap pixmap = 0;
 Drawable drawable = 0;
 GC gc = nullptr;
+XFontStruct* font = nullptr;
 unsigned long fgcolor = 0, bgcolor = 0, pixelsave = 0;
 int64_t width = 0, height = 0;
 
@@ -94,7 +95,8 @@ class X11Driver final : public GrxDriver {
     XSetForeground(display, gc, fgcolor);
     XSetFunction(display, gc, GXcopy);
     // A server without the font keeps its default one instead of failing.
-    if (XFontStruct* font = XLoadQueryFont(display, "6x12")) XSetFont(display, gc, font->fid);
+    font = XLoadQueryFont(display, "6x12");
+    if (font) XSetFont(display, gc, font->fid);
     // The pixmap starts out blank, like the window.
     XFillRectangle(display, pixmap, gc, 0, 0, static_cast<unsigned>(width),
                    static_cast<unsigned>(height));
@@ -102,6 +104,11 @@ class X11Driver final : public GrxDriver {
   }
   void close() override {
     if (!display) return;
+    if (font) XFreeFont(display, font);
+    font = nullptr;
+    if (gc) XFreeGC(display, gc);
+    XFreePixmap(display, pixmap);
+    XDestroyWindow(display, window);
     XCloseDisplay(display);
     display = nullptr;
     gc = nullptr;
