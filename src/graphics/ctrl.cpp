@@ -10,9 +10,9 @@
 
 #include "graphics/graphics.hpp"
 #include "graphics/grlocal.hpp"
+#include "graphics/keep.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
-#include "graphics/keep.hpp"
 #include "input/units.hpp"
 
 namespace riv {
@@ -234,6 +234,10 @@ bool hardcopy_menu(const GrPlot& plot, float* scale) {
     if (ich >= 1 && ich <= 3) {
       if (draw_into_file(8 + ich, plot, scale)) return false;
     } else if (ich >= 4 && ich <= 9) {
+      if (grx_headless_running()) {
+        grmesg("screen shots need a display: none taken");
+        continue;
+      }
       std::string ext(items[ich - 1].sub(3, 5));
       for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
       std::string name = grshot_name(ext);
@@ -482,8 +486,10 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
     if (!g_command.empty()) {
       grflip();
       int rc = std::system(g_command.c_str());
-      (void)rc;  // a failed capture is not detected; the message stands
-      grmesg("screen shot to " + g_shot);
+      if (rc == 0 && file_exists(g_shot))
+        grmesg("screen shot to " + g_shot);
+      else
+        grmesg("screen shot failed: " + g_shot);
       g_command.clear();
     }
     if (c.IN15GR == 1) return;

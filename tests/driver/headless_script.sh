@@ -88,6 +88,20 @@ run 3 "B" river.txt
 has stderr.txt "script ended while waiting for input"
 has out "/OUTPUT"
 
+# A screen shot needs a display: headless, none is taken and the plot says so.
+run 0 "B
+W
+P
+H
+P
+X
+X
+D
+F
+X" river.txt
+has stdout.txt "screen shots need a display: none taken"
+ls gr0*.png >/dev/null 2>&1 && fails "a screen shot file was made without a display"
+
 # A file chooser answer naming no file ends the run with status 2.
 run 2 "F
 O
