@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "graphics/graphics.hpp"
+#include "graphics/grkey.hpp"
 #include "graphics/grlocal.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
@@ -235,9 +236,7 @@ void draw_bands() {
 
 // ---- The key ----
 
-struct KeyBox {
-  float x, y, w, h, row;
-};
+using KeyBox = GrKeyBox;
 constexpr float kRow = 12.0f;
 
 // Bands shown in the key, from the highest down.
@@ -272,109 +271,51 @@ std::string band_label(int b) {
 }
 
 KeyBox key_box() {
-  GrComn& gc = grcomn;
-  const float sk = gc.SKEYGR > 0.2f && gc.SKEYGR < 5.0f ? gc.SKEYGR : 1.0f;
+  const float sk = gr_key_scale();
   size_t longest = std::max(grcomt.TITLGR.trimmed().size(), grcomt.SUBTGR.trimmed().size());
   longest = std::min<size_t>(longest, 40);
   std::vector<int> bands = key_bands();
   for (int b : bands) longest = std::max(longest, band_label(b).size() + 6);
   if (c.edit) longest = std::max<size_t>(longest, 18);
-  KeyBox k;
-  k.w = (static_cast<float>(longest) * 6.0f + 18.0f) * sk;
-  k.h = (static_cast<float>(bands.size() + 2 + (c.edit ? 1 : 0)) * kRow + 10.0f) * sk;
-  k.row = kRow * sk;
-  const float wmax = static_cast<float>(gc.WNDWGR[3]) - gc.XORGGR - k.w;
-  const float hmax = gc.YORGGR - k.h;
-  gc.XKEYGR = std::max(0.0f, std::min(gc.XKEYGR, wmax));
-  gc.YKEYGR = std::max(0.0f, std::min(gc.YKEYGR, hmax));
-  k.x = gc.XKEYGR, k.y = gc.YKEYGR;
-  return k;
-}
-
-bool in_box(float x, float y, float x0, float y0, float w, float h) {
-  return x >= x0 && x <= x0 + w && y >= y0 && y <= y0 + h;
-}
-
-void frame(float x0, float y0, float w, float h, int fill_col) {
-  float xs[4] = {x0, x0 + w, x0 + w, x0}, ys[4] = {y0, y0, y0 + h, y0 + h};
-  if (fill_col != 0) grfram(xs, ys, 1, fill_col);
-  grfram(xs, ys, 0, 0);
-}
-
-void text(float x, float y, std::string_view s) {
-  grcolr(0);
-  grmov2(x, y);
-  granot(s);
+  return gr_key_place((static_cast<float>(longest) * 6.0f + 18.0f) * sk,
+                      (static_cast<float>(bands.size() + 2 + (c.edit ? 1 : 0)) * kRow + 10.0f) * sk);
 }
 
 void draw_key() {
-  GrComn& gc = grcomn;
-  if (!gr_screen_mode(gc.IMODGR)) return;
-  grclip(0);
-  if (gc.IKEYGR < 1) {
-    frame(gc.XKEYGR, gc.YKEYGR, 40, 14, -2);
-    text(gc.XKEYGR + 5, gc.YKEYGR + 3, "Key");
-    grclip(1);
-    return;
-  }
-  KeyBox k = key_box();
-  frame(k.x, k.y, k.w, k.h, -1);
-  // The pin (top left) grabs the key; the box at the top right hides it.
-  frame(k.x + 2, k.y + k.h - 8, 6, 6, 4);
-  frame(k.x + k.w - 8, k.y + k.h - 8, 6, 6, 0);
+  if (!gr_screen_mode(grcomn.IMODGR)) return;
+  KeyBox k;
+  if (!gr_key_begin(key_box, k)) return;
   float yrow = k.y + k.h - k.row - 2;
-  text(k.x + 12, yrow, grcomt.TITLGR.trimmed().substr(0, 40));
+  gr_key_text(k.x + 12, yrow, grcomt.TITLGR.trimmed().substr(0, 40));
   yrow -= k.row;
-  text(k.x + 12, yrow, grcomt.SUBTGR.trimmed().substr(0, 40));
+  gr_key_text(k.x + 12, yrow, grcomt.SUBTGR.trimmed().substr(0, 40));
   for (int b : key_bands()) {
     yrow -= k.row;
     float xs[4] = {k.x + 6, k.x + 30, k.x + 30, k.x + 6};
     float ys[4] = {yrow - 1, yrow - 1, yrow + k.row - 3, yrow + k.row - 3};
     grfil2(xs, ys, 4, band_colour(b));
     grfram(xs, ys, 0, 0);
-    text(k.x + 36, yrow + 1, band_label(b));
+    gr_key_text(k.x + 36, yrow + 1, band_label(b));
   }
-  if (c.edit) text(k.x + 6, yrow - k.row + 1, "contour editing on");
+  if (c.edit) gr_key_text(k.x + 6, yrow - k.row + 1, "contour editing on");
   grdump();
   grclip(1);
 }
 
 void click_key() {
-  GrComn& gc = grcomn;
-  const float px = gc.XCRSGR, py = gc.YCRSGR;
-  c.key_click = false;
-  if (c.key_grab) {
-    c.key_grab = false;
-    c.key_click = true;
-    KeyBox k = key_box();
-    gc.XKEYGR = std::max(0.0f, px);
-    gc.YKEYGR = std::max(0.0f, py - k.h);
-    queue({"R"});
-    return;
-  }
-  if (gc.IKEYGR < 1) {
-    if (in_box(px, py, gc.XKEYGR, gc.YKEYGR, 40, 14)) {
-      gc.IKEYGR = 1;
-      c.key_click = true;
-      queue({"R"});
+  const GrKeyClick r = gr_key_click(c.key_grab, key_box);
+  c.key_click = r != GrKeyClick::Off;
+  if (r == GrKeyClick::Off) return;
+  if (r == GrKeyClick::Inside) {
+    const KeyBox k = key_box();
+    if (gr_in_box(grcomn.XCRSGR, grcomn.YCRSGR, k.x, k.y + k.h - 10, 10, 10)) {
+      c.key_grab = true;
+      grmesg("click on the new place of the key");
+      return;
     }
-    return;
+    c.edit = !c.edit;
+    grmesg(c.edit ? "contour editing on: Examine adds a level" : "contour editing off");
   }
-  KeyBox k = key_box();
-  if (!in_box(px, py, k.x, k.y, k.w, k.h)) return;
-  c.key_click = true;
-  if (in_box(px, py, k.x + k.w - 10, k.y + k.h - 10, 10, 10)) {
-    gc.IKEYGR = 0;
-    queue({"R"});
-    return;
-  }
-  if (in_box(px, py, k.x, k.y + k.h - 10, 10, 10)) {
-    c.key_grab = true;
-    grmesg("click on the new place of the key");
-    return;
-  }
-  c.edit = !c.edit;
-  grmesg(c.edit ? "contour editing on: Examine adds a level" : "contour editing off");
   queue({"R"});
 }
 

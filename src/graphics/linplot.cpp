@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/graphics.hpp"
+#include "graphics/grkey.hpp"
 #include "graphics/grlocal.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
@@ -254,15 +255,11 @@ void draw_lines() {
 }
 
 // ---- The key ----
-struct KeyBox {
-  float x, y, w, h;  // lower left corner and size, pixels from the plot origin
-  float row;         // row height
-};
+using KeyBox = GrKeyBox;
 constexpr float kRow = 12.0f;
 
 KeyBox key_box() {
-  GrComn& c = grcomn;
-  const float sk = c.SKEYGR > 0.2f && c.SKEYGR < 5.0f ? c.SKEYGR : 1.0f;
+  const float sk = gr_key_scale();
   size_t longest = std::max(grcomt.TITLGR.trimmed().size(), grcomt.SUBTGR.trimmed().size());
   longest = std::min<size_t>(longest, 60);
   int rows = 2;
@@ -271,55 +268,19 @@ KeyBox key_box() {
       ++rows;
       longest = std::max(longest, std::min<size_t>(g.labels[l].trimmed().size(), 32) + 7);
     }
-  KeyBox b;
-  b.w = (static_cast<float>(longest) * 6.0f + 26.0f) * sk;
-  b.h = (static_cast<float>(rows) * kRow + 8.0f) * sk;
-  b.row = kRow * sk;
-  // Inside the window and not negative.
-  const float wmax = static_cast<float>(c.WNDWGR[3]) - c.XORGGR - b.w;
-  const float hmax = c.YORGGR - b.h;
-  c.XKEYGR = std::max(0.0f, std::min(c.XKEYGR, wmax));
-  c.YKEYGR = std::max(0.0f, std::min(c.YKEYGR, hmax));
-  b.x = c.XKEYGR, b.y = c.YKEYGR;
-  return b;
-}
-
-bool in_box(float x, float y, float x0, float y0, float w, float h) {
-  return x >= x0 && x <= x0 + w && y >= y0 && y <= y0 + h;
-}
-
-void frame(float x0, float y0, float w, float h, int fill) {
-  float xs[4] = {x0, x0 + w, x0 + w, x0}, ys[4] = {y0, y0, y0 + h, y0 + h};
-  if (fill != 0) grfram(xs, ys, 1, fill);
-  grfram(xs, ys, 0, 0);
-}
-
-void text(float x, float y, std::string_view s) {
-  grcolr(0);
-  grmov2(x, y);
-  granot(s);
+  return gr_key_place((static_cast<float>(longest) * 6.0f + 26.0f) * sk,
+                      (static_cast<float>(rows) * kRow + 8.0f) * sk);
 }
 
 void draw_key() {
-  GrComn& c = grcomn;
-  if (!gr_screen_mode(c.IMODGR)) return;
-  grclip(0);
-  if (c.IKEYGR < 1) {
-    frame(c.XKEYGR, c.YKEYGR, 40, 14, -2);
-    text(c.XKEYGR + 5, c.YKEYGR + 3, "Key");
-    grclip(1);
-    return;
-  }
-  KeyBox b = key_box();
+  if (!gr_screen_mode(grcomn.IMODGR)) return;
+  KeyBox b;
+  if (!gr_key_begin(key_box, b)) return;
   const float row = b.row;
-  frame(b.x, b.y, b.w, b.h, -1);
-  // The pin (top left) grabs the key; the box at the top right hides it.
-  frame(b.x + 2, b.y + b.h - 8, 6, 6, 4);
-  frame(b.x + b.w - 8, b.y + b.h - 8, 6, 6, 0);
   float yrow = b.y + b.h - row - 2;
-  text(b.x + 12, yrow, grcomt.TITLGR.trimmed().substr(0, 60));
+  gr_key_text(b.x + 12, yrow, grcomt.TITLGR.trimmed().substr(0, 60));
   yrow -= row;
-  text(b.x + 12, yrow, grcomt.SUBTGR.trimmed().substr(0, 60));
+  gr_key_text(b.x + 12, yrow, grcomt.SUBTGR.trimmed().substr(0, 60));
   for (int l = 0; l < g.nline; ++l) {
     if (g.labels[l].blank()) continue;
     yrow -= row;
@@ -336,43 +297,22 @@ void draw_key() {
       grmov2(b.x + 19, ym);
       grsymb(g.isym[l]);
     }
-    text(b.x + 40, yrow, g.labels[l].trimmed().substr(0, 32));
+    gr_key_text(b.x + 40, yrow, g.labels[l].trimmed().substr(0, 32));
   }
   grdump();
   grclip(1);
 }
 
 void click_key() {
-  GrComn& c = grcomn;
-  const float px = c.XCRSGR, py = c.YCRSGR;
-  g.key_click = false;
-  if (g.key_grab) {
-    g.key_grab = false;
-    g.key_click = true;
-    KeyBox b = key_box();
-    c.XKEYGR = std::max(0.0f, px);
-    c.YKEYGR = std::max(0.0f, py - b.h);
+  const GrKeyClick r = gr_key_click(g.key_grab, key_box);
+  g.key_click = r != GrKeyClick::Off;
+  if (r == GrKeyClick::Inside) {
+    // Anywhere else inside: the key follows the next click.
+    g.key_grab = true;
+    grmesg("click on the new place of the key");
+  } else if (r != GrKeyClick::Off) {
     queue({"R"});
-    return;
   }
-  if (c.IKEYGR < 1) {
-    if (in_box(px, py, c.XKEYGR, c.YKEYGR, 40, 14)) {
-      c.IKEYGR = 1;
-      g.key_click = true;
-      queue({"R"});
-    }
-    return;
-  }
-  KeyBox b = key_box();
-  if (!in_box(px, py, b.x, b.y, b.w, b.h)) return;
-  g.key_click = true;
-  if (in_box(px, py, b.x + b.w - 10, b.y + b.h - 10, 10, 10)) {
-    c.IKEYGR = 0;
-    queue({"R"});
-    return;
-  }
-  g.key_grab = true;
-  grmesg("click on the new place of the key");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // armoured (minimum load). Volumes are bulk volumes including the pores.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <string>
 
 #include "graphics/dialogs.hpp"
@@ -24,11 +25,6 @@ std::string line_of(std::string s) {
 
 std::string_view tail(std::string_view s, size_t col) {
   return col < s.size() ? s.substr(col) : std::string_view{};
-}
-
-std::string_view left(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  return s;
 }
 
 }  // namespace
@@ -103,22 +99,12 @@ void bdload_form(const BdloadInput& in, double vmin, double vmax, SedForm& f) {
 
 bool bdload_read_form(const SedForm& f, BdloadInput& in) {
   // Every value that reads is taken; one unreadable value shows the form again.
-  in.name = left(f.value(1).view());
-  bool ok = true;
-  auto get = [&](int i, float& v) {
-    float r = v;
-    if (fread_list(f.value(i).view(), {r}) != 0 || !std::isfinite(r))
-      ok = false;
-    else
-      v = r;
-  };
-  get(2, in.slope);
-  get(3, in.d30);
-  get(4, in.dm);
-  get(5, in.d90);
+  in.name = f.text(1);
   float poros = in.poros;
-  get(6, poros);
-  get(7, in.qfac);
+  const std::pair<int, float*> numbers[] = {{2, &in.slope}, {3, &in.d30}, {4, &in.dm},
+                                            {5, &in.d90},   {6, &poros},   {7, &in.qfac}};
+  bool ok = true;
+  for (const auto& [i, v] : numbers) ok = f.number(i, *v) && ok;
   const std::string_view fv = f.value(8).view();
   const size_t bar = fv.find('/');
   const char c = bar != std::string_view::npos && bar + 1 < fv.size() ? fv[bar + 1] : ' ';

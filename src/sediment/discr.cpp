@@ -7,6 +7,7 @@
 // the listing.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <string>
 
 #include "graphics/dialogs.hpp"
@@ -25,11 +26,6 @@ constexpr const char* kColumnItem[8] = {"Discharge", "Waterlevel", "Energylevel"
 
 std::string line_of(std::string s) {
   while (!s.empty() && s.back() == '\n') s.pop_back();
-  return s;
-}
-
-std::string_view left(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   return s;
 }
 
@@ -113,23 +109,13 @@ void discr_form(const DiscrState& s, SedForm& f) {
 bool discr_read_form(const SedForm& f, DiscrInput& in) {
   // Every value that reads is taken, so that a second look at the form shows
   // what was typed; one unreadable value is enough to show the form again.
-  in.name = left(f.value(1).view());
-  in.table = left(f.value(3).view()).substr(0, 1) == "+";
+  in.name = f.text(1);
+  in.table = f.text(3).substr(0, 1) == "+";
+  const std::pair<int, float*> numbers[] = {{2, &in.slope}, {4, &in.q0},  {5, &in.z},
+                                            {6, &in.d30},   {7, &in.dm},  {8, &in.d90},
+                                            {9, &in.thcrit}};
   bool ok = true;
-  auto get = [&](int i, float& v) {
-    float r = v;
-    if (fread_list(f.value(i).view(), {r}) != 0 || !std::isfinite(r))
-      ok = false;
-    else
-      v = r;
-  };
-  get(2, in.slope);
-  get(4, in.q0);
-  get(5, in.z);
-  get(6, in.d30);
-  get(7, in.dm);
-  get(8, in.d90);
-  get(9, in.thcrit);
+  for (const auto& [i, v] : numbers) ok = f.number(i, *v) && ok;
   return ok;
 }
 
@@ -220,7 +206,7 @@ void discr_column_form(int col, SedForm& f) {
 
 int discr_column_read(const SedForm& f, int col) {
   for (int i = 1; i <= std::min(f.n, 8); ++i)
-    if (left(f.value(i).view()).substr(0, 1) == "+") col = i;
+    if (f.text(i).substr(0, 1) == "+") col = i;
   return col;
 }
 

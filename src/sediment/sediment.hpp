@@ -48,6 +48,11 @@ struct SedForm {
     label(n) = lab;
     value(n) = val;
   }
+  // Value i without its leading blanks.
+  std::string_view text(int i) const;
+  // Value i read as one number into v; false, v kept, when it does not read
+  // or is not finite.
+  bool number(int i, float& v) const;
 };
 
 // ---- Pictures of the bed evolution run ----

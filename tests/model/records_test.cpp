@@ -5,27 +5,6 @@
 namespace riv {
 namespace {
 
-TEST(ModelRecords, FreshStartValues) {
-  model_init();
-  EXPECT_EQ(cunit.maxsec, 1024);
-  EXPECT_EQ(cmixing.ntube, 10);
-  EXPECT_FLOAT_EQ(cunit.theta, 0.55f);
-  EXPECT_FLOAT_EQ(cunit.grav, 9.81f);
-  EXPECT_EQ(cunit.kplot, -1);
-  EXPECT_FLOAT_EQ(ccs.kstl(1), 30.0f);
-  EXPECT_FLOAT_EQ(ccs.kstl(2), 30.0f);
-  EXPECT_FLOAT_EQ(ccs.vegl(2), -1.0f);
-  EXPECT_FLOAT_EQ(ccs.xloc, -9999.0f);
-  EXPECT_EQ(ccs.ntabv, 100);
-  EXPECT_EQ(cinput.filres.str(), "rxres");
-  EXPECT_TRUE(cinput.title.blank());
-  EXPECT_FLOAT_EQ(cbedevol.d90(1024), 0.3f);
-  EXPECT_FLOAT_EQ(cbedevol.qsin, -1.0f);
-  EXPECT_EQ(clas(1).str(), "def");
-  EXPECT_EQ(clabel(2).str(), "bed");
-  EXPECT_EQ(nclas, 2);
-}
-
 TEST(ModelRecords, ResetForReadingClearsOnlyPerReadingState) {
   model_init();
   creach.nsec = 5;

@@ -7,6 +7,7 @@
 #include "input/units.hpp"
 #include "model/model.hpp"
 #include "sediment/sediment.hpp"
+#include "sediment/sedreach.hpp"
 
 namespace riv {
 namespace {
@@ -21,16 +22,7 @@ class Bdload : public ::testing::Test {
     seddisplay = SedDisplay{};
     uopen_memory(cunit.lulst);
     // Rectangle 20 m wide with walls 4 m high: rating levels every 0.1 m.
-    ccs.np = 4;
-    const float y[] = {0, 0, 20, 20}, z[] = {4, 0, 0, 4};
-    for (int i = 1; i <= 4; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = 1;
-    }
-    cswrite(1);
-    creach.ncs = 1;
-    cchar.csname(1) = "R20";
+    test::store_r20(4.0f);
   }
   void TearDown() override { uclose(cunit.lulst); }
 

@@ -6,6 +6,7 @@
 #include "input/units.hpp"
 #include "model/model.hpp"
 #include "sediment/sediment.hpp"
+#include "sediment/sedreach.hpp"
 
 namespace riv {
 namespace {
@@ -18,16 +19,7 @@ class Discr : public ::testing::Test {
     seddisplay = SedDisplay{};
     ccs.ntabv = 40;
     uopen_memory(cunit.lulst);
-    ccs.np = 4;
-    const float y[] = {0, 0, 20, 20}, z[] = {4, 0, 0, 4};
-    for (int i = 1; i <= 4; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = 1;
-    }
-    cswrite(1);
-    creach.ncs = 1;
-    cchar.csname(1) = "R20";
+    test::store_r20(4.0f);
     s.in.name = "1";
     s.in.slope = 1.0f;
   }

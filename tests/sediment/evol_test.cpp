@@ -7,14 +7,13 @@
 #include "input/units.hpp"
 #include "model/model.hpp"
 #include "sediment/sediment.hpp"
+#include "sediment/sedreach.hpp"
 #include "steady/steady.hpp"
 
 namespace riv {
 namespace {
 
-// A prismatic rectangular reach, 20 m wide, of nsec sections 100 m apart on a
-// bed slope of 0.2 %, with 50 m3/s entering and the normal level imposed at
-// the downstream end; uniform sand of 10 mm.
+// The gravel reach of nsec sections on rock 1 m below the bed.
 class Evol : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -24,36 +23,7 @@ class Evol : public ::testing::Test {
     ccs.ntabv = 40;
     qsv = -9999.0f;
     uopen_memory(cunit.lulst);
-    ccs.np = 4;
-    const float y[] = {0, 0, 20, 20}, z[] = {5, 0, 0, 5};
-    for (int i = 1; i <= 4; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = 1;
-    }
-    cswrite(1);
-    creach.ncs = 1;
-    cchar.csname(1) = "R20";
-    for (int n = 1; n <= nsec; ++n) {
-      creach.nsec = n;
-      cchar.secnam(n) = "R20";
-      creach.xsec(n) = 100.0f * (n - 1);
-      creach.dzsec(n) = 0.002f * 100.0f * (nsec - n);
-      Cbedevol& b = cbedevol;
-      b.d30(n) = b.dm(n) = b.d90(n) = 0.01f;
-      b.drock(n) = 1.0f;
-    }
-    // Inflow of 50 m3/s at the upstream end, normal level downstream.
-    auto& t = ccs.tabc;
-    const float rows[][2] = {{4, 0}, {0, 7}, {1, 1}, {0, 50}, {4, 0}, {nsec, 6}, {1, 0},
-                             {0, 1.54f}, {0, 0}};
-    for (int r = 0; r < 9; ++r) {
-      t(r + 1, 1) = rows[r][0];
-      t(r + 1, 2) = rows[r][1];
-    }
-    ccs.nstruc = 2;
-    creach.ifix(nsec) = 1;
-    cbedevol.iform = 1;
+    test::gravel_reach(nsec, 1.0f);
     cunit.dtime = 1.0f;
   }
   void TearDown() override { uclose(cunit.lulst); }

@@ -2,71 +2,15 @@
 // view of a small set of stream tubes with its key, the same with the mesh
 // (Grid), and after a contour level was added with Examine. The pictures
 // stay in <build>/testrun/x11/contour for inspection.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "x11/xserver.hpp"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "graphics/graphics.hpp"
-#include "x11/x11.hpp"
-
 namespace riv {
 namespace {
-
-// A server of our own when Xvfb is at hand (others draw on a shared one).
-pid_t g_contour_server = 0;
-
-bool contour_display() {
-  static const bool ok = [] {
-    if (std::system("command -v Xvfb >/dev/null 2>&1") == 0) {
-      int fds[2];
-      if (pipe(fds) == 0) {
-        pid_t pid = fork();
-        if (pid == 0) {
-          close(fds[0]);
-          std::freopen("/dev/null", "w", stderr);
-          std::string fd = std::to_string(fds[1]);
-          execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                 "-nolisten", "tcp", static_cast<char*>(nullptr));
-          _exit(127);
-        }
-        close(fds[1]);
-        std::string num;
-        char ch;
-        while (pid > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') num.push_back(ch);
-        close(fds[0]);
-        if (pid > 0 && !num.empty()) {
-          g_contour_server = pid;
-          setenv("DISPLAY", (":" + num).c_str(), 1);
-        } else if (pid > 0) {
-          kill(pid, SIGTERM);
-          waitpid(pid, nullptr, 0);
-        }
-      }
-    }
-    return getenv("DISPLAY") != nullptr &&
-           std::system("command -v import >/dev/null 2>&1") == 0;
-  }();
-  return ok;
-}
-
-struct ContourServer : ::testing::Environment {
-  void TearDown() override {
-    if (g_contour_server > 0) {
-      kill(g_contour_server, SIGTERM);
-      waitpid(g_contour_server, nullptr, 0);
-      g_contour_server = 0;
-    }
-  }
-};
-const auto* const g_contour_env = ::testing::AddGlobalTestEnvironment(new ContourServer);
 
 class ContourX11 : public ::testing::Test {
  protected:
@@ -76,19 +20,10 @@ class ContourX11 : public ::testing::Test {
   FStr<240> titles;
 
   void SetUp() override {
-    if (!contour_display()) GTEST_SKIP() << "no X display or no ImageMagick";
-    home = std::filesystem::current_path();
-    std::filesystem::create_directories("contour");
-    std::filesystem::current_path("contour");
-    for (const auto& e : std::filesystem::directory_iterator("."))
-      if (e.path().filename().string().rfind("gr", 0) == 0) std::filesystem::remove(e.path());
-    grreset();
-    grx_install_x11();
-    grinit(5, 6, "rivcont" + std::to_string(getpid()), "", 0);
-    if (!grx_is_open()) {
-      int m = 2;
-      grmode(m);
-    }
+    if (!test::have_display() || !test::have_command("import"))
+      GTEST_SKIP() << "no X display or no ImageMagick";
+    home = test::enter_shot_dir("contour");
+    test::open_plot_window("rivcont");
     // A bend of 1.2 km, 60 m wide: tube centres across every section, the
     // velocity highest in the middle and rising downstream; the three left
     // tubes are dry above a side inflow at section 9 and lie 1 mm apart.
@@ -114,9 +49,7 @@ class ContourX11 : public ::testing::Test {
   }
   void TearDown() override {
     if (home.empty()) return;
-    grclos();
-    grreset();
-    grx_use_headless();
+    test::close_window();
     std::filesystem::current_path(home);
   }
   std::string shot(std::vector<std::string> keys) {

@@ -1,105 +1,22 @@
 // Menus and dialogs on a real X server (Xvfb in the test run): each dialog
 // is captured by import while it waits, then answered by xdotool keys; the
 // pictures stay in the test's folder and are checked at a few pixels.
-#include <gtest/gtest.h>
-// After gtest: Xlib's macros (None, Bool) clash with its names.
-#include <X11/Xlib.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "x11/xserver.hpp"
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "graphics/graphics.hpp"
 #include "input/units.hpp"
-#include "x11/x11.hpp"
 
 namespace riv {
 namespace {
 
-// Tests may run side by side on one server: each process names its window.
+using test::have_display;
+using Image = test::Shot;
+
 const std::string& window_name() {
-  static const std::string n = "rivsimdlg" + std::to_string(getpid());
+  static const std::string n = test::window_name("rivsimdlg");
   return n;
-}
-
-// Other tests draw windows on the shared server at the same place, and a
-// covered window cannot be read back. So the tests start a server of their
-// own when Xvfb is at hand, and use the shared one otherwise.
-pid_t g_server = 0;
-
-void start_own_server() {
-  if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-  int fds[2];
-  if (pipe(fds) != 0) return;
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    std::freopen("/dev/null", "w", stderr);
-    std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string num;
-  char ch;
-  while (pid > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') num.push_back(ch);
-  close(fds[0]);
-  if (pid > 0 && !num.empty()) {
-    g_server = pid;
-    setenv("DISPLAY", (":" + num).c_str(), 1);
-  } else if (pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-}
-
-struct ServerEnvironment : ::testing::Environment {
-  void TearDown() override {
-    if (g_server > 0) {
-      kill(g_server, SIGTERM);
-      waitpid(g_server, nullptr, 0);
-      g_server = 0;
-    }
-  }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
-
-// The connection stays open for the whole run, so that the server does not
-// reset between the tests when the library closes its own.
-bool have_display() {
-  static Display* d = [] {
-    start_own_server();
-    return XOpenDisplay(nullptr);
-  }();
-  return d != nullptr;
-}
-
-struct Image {
-  int w = 0, h = 0;
-  std::vector<unsigned char> rgb;
-  uint32_t at(int x, int y) const {
-    size_t i = 3 * (static_cast<size_t>(y) * w + x);
-    return rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2];
-  }
-};
-
-bool load(const std::string& file, Image& img) {
-  std::ifstream f(file, std::ios::binary);
-  std::string magic;
-  int maxval = 0;
-  f >> magic >> img.w >> img.h >> maxval;
-  f.get();
-  if (magic != "P6" || maxval != 255) return false;
-  img.rgb.resize(static_cast<size_t>(img.w) * img.h * 3);
-  f.read(reinterpret_cast<char*>(img.rgb.data()), static_cast<std::streamsize>(img.rgb.size()));
-  return static_cast<bool>(f);
 }
 
 class DialogsX11 : public ::testing::Test {
@@ -107,7 +24,7 @@ class DialogsX11 : public ::testing::Test {
   std::string dir = std::string(RIVSIM_BINARY_DIR) + "/testrun/";
   void SetUp() override {
     if (!have_display()) GTEST_SKIP() << "no X display";
-    if (std::system("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
+    if (!test::have_command("xdotool") || !test::have_command("import"))
       GTEST_SKIP() << "no xdotool or import";
     grreset();
     grx_install_x11();
@@ -121,10 +38,7 @@ class DialogsX11 : public ::testing::Test {
   }
   void TearDown() override {
     alarm(0);
-    if (!grx_is_open()) return;
-    grclos();
-    grreset();
-    grx_use_headless();
+    if (grx_is_open()) test::close_window();
   }
   // While the program waits: a shot of the window (when named), then keys.
   void later(const std::string& shot, const std::string& keys) {
@@ -132,13 +46,15 @@ class DialogsX11 : public ::testing::Test {
     std::string cmd = "(sleep 0.6; ";
     if (!shot.empty()) {
       std::remove((dir + shot + ".ppm").c_str());
-      cmd += "import -window " + window_name() + " -depth 8 " + dir + shot + ".ppm; convert " +
-             dir + shot + ".ppm " + dir + shot + ".png; ";
+      cmd += test::capture_command(window_name(), dir + shot) + "; ";
     }
     cmd += "xdotool key --window " + w + " " + keys + ") >/dev/null 2>&1 &";
     std::system(cmd.c_str());
   }
-  bool picture(const std::string& shot, Image& img) { return load(dir + shot + ".ppm", img); }
+  bool picture(const std::string& shot, Image& img) {
+    img = test::load_ppm(dir + shot + ".ppm");
+    return img.w > 0;
+  }
   static uint32_t rgb(int k) { return static_cast<uint32_t>(grcomn.IRGBGR[k]); }
 };
 

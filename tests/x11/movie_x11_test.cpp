@@ -2,80 +2,25 @@
 // read, Section -> List is run from a script of answers, and the shapes of
 // three sections are captured through the plot's Hardcopy menu. The
 // pictures stay in <build>/testrun/x11/sections for inspection.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "x11/xserver.hpp"
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "graphics/graphics.hpp"
 #include "input/input.hpp"
 #include "input/units.hpp"
 #include "model/model.hpp"
 #include "sections/sections.hpp"
-#include "x11/x11.hpp"
 
 namespace riv {
 namespace {
 
-// A server of this test's own, so that no other window covers the plot.
-pid_t g_xvfb = 0;
-
-bool start_server() {
-  if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return getenv("DISPLAY") != nullptr;
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    std::freopen("/dev/null", "w", stderr);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string num;
-  char ch;
-  while (pid > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') num.push_back(ch);
-  close(fds[0]);
-  if (pid > 0 && !num.empty()) {
-    g_xvfb = pid;
-    setenv("DISPLAY", (":" + num).c_str(), 1);
-    return true;
-  }
-  if (pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-  return getenv("DISPLAY") != nullptr;
-}
-
-struct XvfbEnvironment : ::testing::Environment {
-  void TearDown() override {
-    if (g_xvfb > 0) {
-      kill(g_xvfb, SIGTERM);
-      waitpid(g_xvfb, nullptr, 0);
-      g_xvfb = 0;
-    }
-  }
-};
-const auto* const g_xvfb_env = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
-
 TEST(SectionListX11, ShapesOfThreeSectionsOfTheExampleReach) {
-  if (std::system("command -v import >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ImageMagick";
-  if (!start_server()) GTEST_SKIP() << "no X display";
-  const std::filesystem::path home = std::filesystem::current_path();
+  if (!test::have_command("import")) GTEST_SKIP() << "no ImageMagick";
+  if (!test::have_display()) GTEST_SKIP() << "no X display";
   const std::string src = std::string(RIVSIM_SOURCE_DIR) + "/examples/reach/";
-  std::filesystem::create_directories("sections");
-  std::filesystem::current_path("sections");
-  for (const auto& e : std::filesystem::directory_iterator("."))
-    if (e.path().filename().string().rfind("gr", 0) == 0) std::filesystem::remove(e.path());
+  const std::filesystem::path home = test::enter_shot_dir("sections");
   for (const char* f : {"river.txt", "sections.txt"})
     std::filesystem::copy_file(src + f, f, std::filesystem::copy_options::overwrite_existing);
 
@@ -93,13 +38,7 @@ TEST(SectionListX11, ShapesOfThreeSectionsOfTheExampleReach) {
 
   model_init();
   uopen_memory(cunit.lulst);
-  grreset();
-  grx_install_x11();
-  grinit(5, 6, "rivsect" + std::to_string(getpid()), "", 0);
-  if (!grx_is_open()) {
-    int m = 2;
-    grmode(m);
-  }
+  test::open_plot_window("rivsect");
   FStr<60> name("river.txt");
   testing::internal::CaptureStdout();
   inrea(name);
@@ -116,9 +55,7 @@ TEST(SectionListX11, ShapesOfThreeSectionsOfTheExampleReach) {
   EXPECT_EQ(cinput.ctext(28).str().substr(0, 22), "  26 K6000       6.000");
   for (const char* f : {"gr0000.png", "gr0001.png", "gr0002.png", "gr0003.png"})
     EXPECT_GT(std::filesystem::exists(f) ? std::filesystem::file_size(f) : 0u, 1000u) << f;
-  grclos();
-  grreset();
-  grx_use_headless();
+  test::close_window();
   uclose(cunit.lulst);
   std::filesystem::current_path(home);
 }

@@ -1,17 +1,12 @@
 // Screen shots of the line-plot viewer on a real X server (Xvfb): a
 // backwater profile, zoomed, with the key moved, with labels and with a line
 // hidden. The pictures stay in <build>/testrun/x11/plots for inspection.
-#include <gtest/gtest.h>
-#include <unistd.h>
+#include "x11/xserver.hpp"
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "graphics/graphics.hpp"
-#include "x11/x11.hpp"
 
 namespace riv {
 namespace {
@@ -27,20 +22,10 @@ class PlotX11 : public ::testing::Test {
   FStr<240> titles;
 
   void SetUp() override {
-    if (!getenv("DISPLAY") || std::system("command -v import >/dev/null 2>&1") != 0)
+    if (!test::have_display() || !test::have_command("import"))
       GTEST_SKIP() << "no X display or no ImageMagick";
-    home = std::filesystem::current_path();
-    std::filesystem::create_directories("plots");
-    std::filesystem::current_path("plots");
-    for (const auto& e : std::filesystem::directory_iterator("."))
-      if (e.path().filename().string().rfind("gr", 0) == 0) std::filesystem::remove(e.path());
-    grreset();
-    grx_install_x11();
-    grinit(5, 6, "rivplot" + std::to_string(getpid()), "", 0);
-    if (!grx_is_open()) {
-      int m = 2;
-      grmode(m);
-    }
+    home = test::enter_shot_dir("plots");
+    test::open_plot_window("rivplot");
     // A backwater curve: bed on 0.1 %, water rising to a weir downstream.
     for (int k = 0; k < 3; ++k)
       for (int i = 0; i <= 20; ++i) {
@@ -59,9 +44,7 @@ class PlotX11 : public ::testing::Test {
   }
   void TearDown() override {
     if (home.empty()) return;
-    grclos();
-    grreset();
-    grx_use_headless();
+    test::close_window();
     std::filesystem::current_path(home);
   }
   // Shows the plot and takes a PNG screen shot through the Hardcopy menu.

@@ -4,101 +4,21 @@
 // discharge and velocity pictures chosen from the step menu, a Halt and an
 // eXit, all answered through the script queue. The screen shots stay in
 // <build>/testrun/x11/routing_gui for inspection.
-#include <gtest/gtest.h>
-// After gtest: Xlib's macros (None, Bool) clash with its names.
-#include <X11/Xlib.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "x11/xserver.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "graphics/graphics.hpp"
 #include "routing/routing.hpp"
 #include "steady/branch_fixture.hpp"
-#include "x11/x11.hpp"
 
 namespace riv {
 namespace {
 
-pid_t g_server = 0;
-
-// A server of our own, so that no other test's window covers ours.
-void start_own_server() {
-  if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-  int fds[2];
-  if (pipe(fds) != 0) return;
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    std::freopen("/dev/null", "w", stderr);
-    std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string num;
-  char ch;
-  while (pid > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') num.push_back(ch);
-  close(fds[0]);
-  if (pid > 0 && !num.empty()) {
-    g_server = pid;
-    setenv("DISPLAY", (":" + num).c_str(), 1);
-  } else if (pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-}
-
-struct ServerEnvironment : ::testing::Environment {
-  void TearDown() override {
-    if (g_server > 0) {
-      kill(g_server, SIGTERM);
-      waitpid(g_server, nullptr, 0);
-      g_server = 0;
-    }
-  }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
-
-bool have_display() {
-  static Display* d = [] {
-    start_own_server();
-    return XOpenDisplay(nullptr);
-  }();
-  return d != nullptr;
-}
-
-struct Shot {
-  int w = 0, h = 0;
-  std::vector<unsigned char> rgb;
-  uint32_t at(int x, int y) const {
-    const size_t i = 3 * (static_cast<size_t>(y) * w + x);
-    return rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2];
-  }
-};
-
-// Captures the window as <file>.png and returns its pixels.
-Shot capture(const std::string& window, const std::string& file) {
-  Shot s;
-  if (std::system(("import -window " + window + " -depth 8 " + file + ".ppm").c_str()) != 0)
-    return s;
-  std::system(("convert " + file + ".ppm " + file + ".png 2>/dev/null").c_str());
-  std::ifstream f(file + ".ppm", std::ios::binary);
-  std::string magic;
-  int maxval = 0;
-  f >> magic >> s.w >> s.h >> maxval;
-  f.get();
-  s.rgb.resize(static_cast<size_t>(s.w) * s.h * 3);
-  f.read(reinterpret_cast<char*>(s.rgb.data()), static_cast<std::streamsize>(s.rgb.size()));
-  if (!f || magic != "P6") s.w = s.h = 0;
-  return s;
-}
+using test::capture;
+using test::Shot;
 
 // Pixels of the information panel (x -10..205, y -20..110 from the plot
 // origin): white and black counted.
@@ -120,15 +40,11 @@ class RoutingGui : public test::BranchTest {
   std::string window;
 
   void SetUp() override {
-    if (!have_display()) GTEST_SKIP() << "no X display";
-    if (std::system("command -v import >/dev/null 2>&1") != 0) GTEST_SKIP() << "no import";
+    if (!test::have_display()) GTEST_SKIP() << "no X display";
+    if (!test::have_command("import")) GTEST_SKIP() << "no import";
     BranchTest::SetUp();
-    home = std::filesystem::current_path();
-    std::filesystem::create_directories("routing_gui");
-    std::filesystem::current_path("routing_gui");
-    for (const auto& e : std::filesystem::directory_iterator("."))
-      std::filesystem::remove(e.path());
-    window = "rroute" + std::to_string(getpid());
+    home = test::enter_shot_dir("routing_gui");
+    window = test::window_name("rroute");
     cinput.progid = window;
     grreset();
     grx_install_x11();
@@ -142,9 +58,7 @@ class RoutingGui : public test::BranchTest {
     alarm(0);
     routing_view = RoutingView{};
     grscript_close();
-    grclos();
-    grreset();
-    grx_use_headless();
+    test::close_window();
     std::filesystem::current_path(home);
     BranchTest::TearDown();
   }

@@ -4,104 +4,24 @@
 // Load and Rate pictures chosen from the step menu, a Halt and a Close, all
 // answered through the script queue. The screen shots stay in
 // <build>/testrun/x11/sediment_gui for inspection.
-#include <gtest/gtest.h>
-// After gtest: Xlib's macros (None, Bool) clash with its names.
-#include <X11/Xlib.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "x11/xserver.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "graphics/graphics.hpp"
 #include "input/units.hpp"
 #include "model/model.hpp"
 #include "sediment/sediment.hpp"
+#include "sediment/sedreach.hpp"
 #include "steady/steady.hpp"
-#include "x11/x11.hpp"
 
 namespace riv {
 namespace {
 
-pid_t g_server = 0;
-
-// A server of our own, so that no other test's window covers ours.
-void start_own_server() {
-  if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-  int fds[2];
-  if (pipe(fds) != 0) return;
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    std::freopen("/dev/null", "w", stderr);
-    std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string num;
-  char ch;
-  while (pid > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') num.push_back(ch);
-  close(fds[0]);
-  if (pid > 0 && !num.empty()) {
-    g_server = pid;
-    setenv("DISPLAY", (":" + num).c_str(), 1);
-  } else if (pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-}
-
-struct ServerEnvironment : ::testing::Environment {
-  void TearDown() override {
-    if (g_server > 0) {
-      kill(g_server, SIGTERM);
-      waitpid(g_server, nullptr, 0);
-      g_server = 0;
-    }
-  }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
-
-bool have_display() {
-  static Display* d = [] {
-    start_own_server();
-    return XOpenDisplay(nullptr);
-  }();
-  return d != nullptr;
-}
-
-struct Shot {
-  int w = 0, h = 0;
-  std::vector<unsigned char> rgb;
-  uint32_t at(int x, int y) const {
-    const size_t i = 3 * (static_cast<size_t>(y) * w + x);
-    return rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2];
-  }
-};
-
-// Captures the window as <file>.png and returns its pixels.
-Shot capture(const std::string& window, const std::string& file) {
-  Shot s;
-  if (std::system(("import -window " + window + " -depth 8 " + file + ".ppm").c_str()) != 0)
-    return s;
-  std::system(("convert " + file + ".ppm " + file + ".png 2>/dev/null").c_str());
-  std::ifstream f(file + ".ppm", std::ios::binary);
-  std::string magic;
-  int maxval = 0;
-  f >> magic >> s.w >> s.h >> maxval;
-  f.get();
-  s.rgb.resize(static_cast<size_t>(s.w) * s.h * 3);
-  f.read(reinterpret_cast<char*>(s.rgb.data()), static_cast<std::streamsize>(s.rgb.size()));
-  if (!f || magic != "P6") s.w = s.h = 0;
-  return s;
-}
-
+using test::capture;
+using test::Shot;
 
 // A rectangular reach 20 m wide of 11 sections 100 m apart on a bed slope of
 // 0.2 %, 50 m3/s, uniform gravel of 10 mm, clear water from upstream: the
@@ -113,51 +33,19 @@ class SedimentGui : public ::testing::Test {
   std::string window;
 
   void SetUp() override {
-    if (!have_display()) GTEST_SKIP() << "no X display";
-    if (std::system("command -v import >/dev/null 2>&1") != 0) GTEST_SKIP() << "no import";
+    if (!test::have_display()) GTEST_SKIP() << "no X display";
+    if (!test::have_command("import")) GTEST_SKIP() << "no import";
     model_init();
     csstore_clear();
     ccs.ntabv = 40;
     qsv = -9999.0f;
     uopen_memory(cunit.lulst);
-    ccs.np = 4;
-    const float y[] = {0, 0, 20, 20}, z[] = {5, 0, 0, 5};
-    for (int i = 1; i <= 4; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = 1;
-    }
-    cswrite(1);
-    creach.ncs = 1;
-    cchar.csname(1) = "R20";
-    for (int n = 1; n <= nsec; ++n) {
-      creach.nsec = n;
-      cchar.secnam(n) = "R20";
-      creach.xsec(n) = 100.0f * (n - 1);
-      creach.dzsec(n) = 0.002f * 100.0f * (nsec - n);
-      Cbedevol& b = cbedevol;
-      b.d30(n) = b.dm(n) = b.d90(n) = 0.01f;
-      b.drock(n) = 0.3f;
-    }
-    auto& t = ccs.tabc;
-    const float rows[][2] = {{4, 0}, {0, 7}, {1, 1}, {0, 50}, {4, 0}, {nsec, 6}, {1, 0},
-                             {0, 1.54f}, {0, 0}};
-    for (int r = 0; r < 9; ++r) {
-      t(r + 1, 1) = rows[r][0];
-      t(r + 1, 2) = rows[r][1];
-    }
-    ccs.nstruc = 2;
-    creach.ifix(nsec) = 1;
-    cbedevol.iform = 1;
+    test::gravel_reach(nsec, 0.3f);
     cbedevol.qsin = 0.0f;
     cinput.title = "Clear water erosion test";
 
-    home = std::filesystem::current_path();
-    std::filesystem::create_directories("sediment_gui");
-    std::filesystem::current_path("sediment_gui");
-    for (const auto& e : std::filesystem::directory_iterator("."))
-      std::filesystem::remove(e.path());
-    window = "rsed" + std::to_string(getpid());
+    home = test::enter_shot_dir("sediment_gui");
+    window = test::window_name("rsed");
     cinput.progid = window;
     grreset();
     grx_install_x11();
@@ -169,9 +57,7 @@ class SedimentGui : public ::testing::Test {
     if (home.empty()) return;
     alarm(0);
     seddisplay = SedDisplay{};
-    grclos();
-    grreset();
-    grx_use_headless();
+    test::close_window();
     std::filesystem::current_path(home);
     uclose(cunit.lulst);
   }

@@ -1,109 +1,21 @@
 // The Xlib driver on a real X server (Xvfb in the test run): the window is
 // drawn through the graphics library, captured with ImageMagick's import and
 // its pixels compared with what was drawn. Skipped when no display opens.
-#include <gtest/gtest.h>
-// After gtest: Xlib's macros (None, Bool) clash with its names.
-#include <X11/Xlib.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "x11/xserver.hpp"
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "graphics/graphics.hpp"
 #include "input/units.hpp"
-#include "x11/x11.hpp"
 
 namespace riv {
 namespace {
 
-// Tests may run side by side on one server: each process names its window.
+using test::have_display;
+
 const std::string& window_name() {
-  static const std::string n = "rivsimx" + std::to_string(getpid());
+  static const std::string n = test::window_name("rivsimx");
   return n;
-}
-
-// Other tests draw windows on the shared server at the same place, and a
-// covered window cannot be read back. So the tests start a server of their
-// own when Xvfb is at hand, and use the shared one otherwise.
-pid_t g_server = 0;
-
-void start_own_server() {
-  if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-  int fds[2];
-  if (pipe(fds) != 0) return;
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    std::freopen("/dev/null", "w", stderr);
-    std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string num;
-  char ch;
-  while (pid > 0 && read(fds[0], &ch, 1) == 1 && ch != '\n') num.push_back(ch);
-  close(fds[0]);
-  if (pid > 0 && !num.empty()) {
-    g_server = pid;
-    setenv("DISPLAY", (":" + num).c_str(), 1);
-  } else if (pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-}
-
-struct ServerEnvironment : ::testing::Environment {
-  void TearDown() override {
-    if (g_server > 0) {
-      kill(g_server, SIGTERM);
-      waitpid(g_server, nullptr, 0);
-      g_server = 0;
-    }
-  }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
-
-// The connection stays open for the whole run, so that the server does not
-// reset between the tests when the library closes its own.
-bool have_display() {
-  static Display* d = [] {
-    start_own_server();
-    return XOpenDisplay(nullptr);
-  }();
-  return d != nullptr;
-}
-
-struct Image {
-  int w = 0, h = 0;
-  std::vector<unsigned char> rgb;
-  uint32_t at(int x, int y) const {
-    size_t i = 3 * (static_cast<size_t>(y) * w + x);
-    return rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2];
-  }
-};
-
-// Captures the window with import and reads the binary PPM.
-bool capture(const std::string& file, Image& img) {
-  std::string cmd = "import -window " + window_name() + " -depth 8 " + file + ".ppm";
-  if (std::system(cmd.c_str()) != 0) return false;
-  std::system(("convert " + file + ".ppm " + file + ".png 2>/dev/null").c_str());
-  std::ifstream f(file + ".ppm", std::ios::binary);
-  std::string magic;
-  int maxval;
-  f >> magic >> img.w >> img.h >> maxval;
-  f.get();
-  if (magic != "P6" || maxval != 255) return false;
-  img.rgb.resize(static_cast<size_t>(img.w) * img.h * 3);
-  f.read(reinterpret_cast<char*>(img.rgb.data()), static_cast<std::streamsize>(img.rgb.size()));
-  return static_cast<bool>(f);
 }
 
 class GrX11 : public ::testing::Test {
@@ -124,9 +36,7 @@ class GrX11 : public ::testing::Test {
   }
   void TearDown() override {
     if (dir.empty()) return;
-    grclos();
-    grreset();
-    grx_use_headless();
+    test::close_window();
     std::filesystem::current_path(home);
     std::filesystem::remove_all(dir);
   }
@@ -164,8 +74,8 @@ TEST_F(GrX11, DrawsColoursLinesFillsMarkersAndTexts) {
   grflip();
   grxslp(5);
 
-  Image img;
-  ASSERT_TRUE(capture("shot", img)) << "import failed";
+  const test::Shot img = test::capture(window_name(), "shot");
+  ASSERT_GT(img.w, 0) << "import failed";
   std::filesystem::copy_file("shot.png", std::string(RIVSIM_BINARY_DIR) + "/testrun/x11_shot.png",
                              std::filesystem::copy_options::overwrite_existing);
   ASSERT_EQ(img.w, 1120);
@@ -193,7 +103,7 @@ TEST_F(GrX11, DrawsColoursLinesFillsMarkersAndTexts) {
 }
 
 TEST_F(GrX11, KeysAndButtons) {
-  if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "no xdotool";
+  if (!test::have_command("xdotool")) GTEST_SKIP() << "no xdotool";
   int type = -1, x = -7, y = -7, code = -7;
   grxcvn(type, x, y, code);
   EXPECT_EQ(type, -1);  // nothing queued: arguments untouched

@@ -1,0 +1,49 @@
+// Sections and reaches shared by the sediment tests.
+#pragma once
+
+#include "model/model.hpp"
+#include "steady/steady.hpp"
+
+namespace riv::test {
+
+// Stores section "R20": a rectangle 20 m wide with walls `wall` m high.
+inline void store_r20(float wall) {
+  ccs.np = 4;
+  const float y[] = {0, 0, 20, 20}, z[] = {wall, 0, 0, wall};
+  for (int i = 1; i <= 4; ++i) {
+    ccs.ysec(i) = y[i - 1];
+    ccs.zsec(i) = z[i - 1];
+    ccs.iclass(i) = 1;
+  }
+  cswrite(1);
+  creach.ncs = 1;
+  cchar.csname(1) = "R20";
+}
+
+// A prismatic reach of nsec sections R20 (walls 5 m) 100 m apart on a bed
+// slope of 0.2 %, 50 m3/s entering upstream and the normal level imposed
+// downstream; uniform gravel of 10 mm on rock `rock` m below the bed.
+inline void gravel_reach(int nsec, float rock) {
+  store_r20(5.0f);
+  for (int n = 1; n <= nsec; ++n) {
+    creach.nsec = n;
+    cchar.secnam(n) = "R20";
+    creach.xsec(n) = 100.0f * (n - 1);
+    creach.dzsec(n) = 0.002f * 100.0f * (nsec - n);
+    Cbedevol& b = cbedevol;
+    b.d30(n) = b.dm(n) = b.d90(n) = 0.01f;
+    b.drock(n) = rock;
+  }
+  auto& t = ccs.tabc;
+  const float rows[][2] = {{4, 0}, {0, 7}, {1, 1}, {0, 50}, {4, 0}, {static_cast<float>(nsec), 6},
+                           {1, 0}, {0, 1.54f}, {0, 0}};
+  for (int r = 0; r < 9; ++r) {
+    t(r + 1, 1) = rows[r][0];
+    t(r + 1, 2) = rows[r][1];
+  }
+  ccs.nstruc = 2;
+  creach.ifix(nsec) = 1;
+  cbedevol.iform = 1;
+}
+
+}  // namespace riv::test
