@@ -41,11 +41,9 @@ class Dialogs : public GrFixture {
 };
 
 TEST_F(Dialogs, HotKeysSkipDisabledItemsAndMouseButtons) {
+  // "S" is disabled and answers nothing, Escape neither.
   for (int k : std::initializer_list<int>{'s', 'b', 'f', 0xFF1B}) key(k);
-  EXPECT_EQ(choose(), 0);  // "S" is disabled
-  EXPECT_EQ(choose(), 3);
-  EXPECT_EQ(choose(), 1);
-  EXPECT_EQ(choose(), 0);  // Escape
+  for (int want : {0, 3, 1, 0}) EXPECT_EQ(choose(), want);
   click(500, 400, 3);
   EXPECT_EQ(choose(), -3);
   // The second row button (device x from 55 + 78.5), then a click on the
@@ -86,9 +84,8 @@ TEST_F(Dialogs, ArrowKeyPansByAThird) {
   grcomn.INDSGR = 1;
   key(kLeft);
   EXPECT_EQ(choose(0), -9);
-  EXPECT_NEAR(grcomn.XMINGR, -100.0 / 3, 1e-9);
+  for (double x : {grcomn.XMINGR, grcomn.XMNCGR}) EXPECT_NEAR(x, -100.0 / 3, 1e-9);
   EXPECT_NEAR(grcomn.XMAXGR, 200.0 / 3, 1e-9);
-  EXPECT_NEAR(grcomn.XMNCGR, -100.0 / 3, 1e-9);
   EXPECT_EQ(grcomn.YMINGR, 0.0);
   EXPECT_EQ(grcomn.INDSGR, 0);
   // The column menu at the right edge and its layout survive a resize.
@@ -120,9 +117,7 @@ TEST_F(Dialogs, ScriptQueueAnswersBeforeTheUser) {
   grinpa("Name", name);
   grinpf("Real", f);
   grinpi("Int", i);
-  EXPECT_EQ(name.str(), "name");
-  EXPECT_EQ(f, 2.5f);
-  EXPECT_EQ(i, 17);
+  EXPECT_EQ(name.str() + " " + std::to_string(f) + " " + std::to_string(i), "name 2.500000 17");
   EXPECT_EQ(choose(100), 0);  // polled with nothing pending: no wait
 }
 
@@ -152,15 +147,13 @@ TEST_F(Dialogs, FormFromQueueAndClicks) {
   FStr<20> values[3] = {"a", "_", "|1|Point|Arc|Polygon"};
   grscpt({"Name=river", "Showg=+", "Geom=Arc", "D"});
   grinfo(3, labels, values);
-  EXPECT_EQ(values[0].str(), "river");
-  EXPECT_EQ(values[1].str(), "+");
-  EXPECT_EQ(values[2].str(), "|2|Point|Arc|Polygon");
+  auto vals = [&] { return values[0].str() + ";" + values[1].str() + ";" + values[2].str(); };
+  EXPECT_EQ(vals(), "river;+;|2|Point|Arc|Polygon");
   EXPECT_EQ(labels[0].str(), "Name");
   grscpt({"I", "Name=x", "C"});
   grinfo(3, labels, values);
   EXPECT_EQ(labels[0].str(), "cancel");
-  EXPECT_EQ(values[0].str(), "river");  // cancel keeps the values
-  EXPECT_EQ(values[1].str(), "+");
+  EXPECT_EQ(vals(), "river;+;|2|Point|Arc|Polygon");  // cancel keeps the values
   labels[0] = "Name";
   grscpt({"I", "D"});
   grinfo(3, labels, values);
@@ -214,8 +207,8 @@ TEST_F(Dialogs, MessageStackAndHistory) {
   EXPECT_EQ(h.back().str(), "message 205");
   // The box shows five lines, newest at the bottom, at the plot origin.
   int ox = 65, oy = grcomn.WNDWGR[4] - 50;
-  EXPECT_EQ(grx_headless_pixel(ox + 2, oy - 2), static_cast<uint32_t>(grcomn.IRGBGR[73]));
-  EXPECT_EQ(grx_headless_pixel(ox + 2, oy - 69), static_cast<uint32_t>(grcomn.IRGBGR[73]));
+  for (int dy : {2, 69})
+    EXPECT_EQ(grx_headless_pixel(ox + 2, oy - dy), static_cast<uint32_t>(grcomn.IRGBGR[73]));
   EXPECT_EQ(grx_headless_pixel(ox + 2, oy - 72), 0xFFFFFFu);
   grmesg(" ");
   EXPECT_EQ(grx_headless_pixel(ox + 2, oy - 2), 0xFFFFFFu);

@@ -211,12 +211,13 @@ TEST_F(GrKeep, BitmapsAreDrawnWhereTheirWorldFilePlacesThem) {
   put("map.wld", "10\n0\n0\n-10\n25\n75\n");
   ASSERT_TRUE(grklst_add("map.pgm"));
   grklst(3);
-  EXPECT_EQ(grx_headless_pixel(px(25), py(75)), static_cast<uint32_t>(grcomn.IRGBGR[20]));
-  EXPECT_EQ(grx_headless_pixel(px(35), py(75)), 0xFFFFFFu);
-  EXPECT_EQ(grx_headless_pixel(px(45), py(75)), static_cast<uint32_t>(grcomn.IRGBGR[10]));
-  EXPECT_EQ(grx_headless_pixel(px(55), py(65)), static_cast<uint32_t>(grcomn.IRGBGR[20]));
-  EXPECT_EQ(grx_headless_pixel(px(65), py(65)), 0xFFFFFFu);  // beyond the map
-  EXPECT_EQ(grx_headless_pixel(px(25), py(55)), 0xFFFFFFu);
+  // (x, y, colour index or -1 for white); (65, 65) and (25, 55) lie beyond.
+  const int probes[][3] = {{25, 75, 20}, {35, 75, -1}, {45, 75, 10},
+                           {55, 65, 20}, {65, 65, -1}, {25, 55, -1}};
+  for (auto [x, y, c] : probes)
+    EXPECT_EQ(grx_headless_pixel(px(x), py(y)),
+              c < 0 ? 0xFFFFFFu : static_cast<uint32_t>(grcomn.IRGBGR[c]))
+        << x << " " << y;
 
   // Without a world file the bitmap fills the world window and one is made.
   put("dot.pbm", "P1\n2 1\n1 0\n");
@@ -225,10 +226,7 @@ TEST_F(GrKeep, BitmapsAreDrawnWhereTheirWorldFilePlacesThem) {
   ASSERT_TRUE(grbmpr("dot.pbm", im));
   ASSERT_TRUE(grbmp_world("dot.pbm", im.width, im.height, x0, y0, dx, dy));
   EXPECT_TRUE(std::filesystem::exists("dot.wld"));
-  EXPECT_DOUBLE_EQ(x0, 0.0);
-  EXPECT_DOUBLE_EQ(y0, 100.0);
-  EXPECT_DOUBLE_EQ(dx, 50.0);
-  EXPECT_DOUBLE_EQ(dy, 100.0);
+  EXPECT_EQ(std::vector<double>({x0, y0, dx, dy}), std::vector<double>({0, 100, 50, 100}));
   // Damaged bitmaps are refused.
   put("cut.pgm", "P5\n4 2\n255\nab");
   EXPECT_FALSE(grbmpr("cut.pgm", im));

@@ -1,6 +1,7 @@
 // The line-plot viewer: option word, ranges, smoothing, statistics, slopes
 // and the nearest-node message.
 #include <cmath>
+#include <vector>
 
 #include "graphics/graphics.hpp"
 #include "grfixture.hpp"
@@ -11,39 +12,30 @@ namespace {
 using Klin = GrFixture;
 
 TEST_F(Klin, OptionWordChoosesRangesAndSmoothing) {
+  // (word, new scales, expected x, y, smoothing after): only y while the
+  // scales stand; no smoothing bit leaves it; a negative word sets nothing.
+  const struct { int word, fresh; bool x, y, smooth; } cases[] = {
+      {4, 0, true, true, false},  {8, 0, false, true, false}, {8, 1, true, true, false},
+      {0, 0, false, false, false}, {0, 1, true, true, false}, {2, 0, false, false, true},
+      {4, 0, true, true, true},   {16, 0, false, false, false}, {-5, 1, true, true, false}};
   bool smooth = false;
-  KlinScaleChoice w = grklin_option(4, 0, smooth);
-  EXPECT_TRUE(w.x && w.y);
-  w = grklin_option(8, 0, smooth);  // only y while the scales stand
-  EXPECT_TRUE(!w.x && w.y);
-  w = grklin_option(8, 1, smooth);
-  EXPECT_TRUE(w.x && w.y);
-  w = grklin_option(0, 0, smooth);
-  EXPECT_TRUE(!w.x && !w.y);
-  w = grklin_option(0, 1, smooth);
-  EXPECT_TRUE(w.x && w.y);
-  EXPECT_FALSE(smooth);
-  grklin_option(2, 0, smooth);
-  EXPECT_TRUE(smooth);
-  grklin_option(4, 0, smooth);  // no smoothing bit: unchanged
-  EXPECT_TRUE(smooth);
-  grklin_option(16, 0, smooth);
-  EXPECT_FALSE(smooth);
+  for (const auto& c : cases) {
+    KlinScaleChoice w = grklin_option(c.word, c.fresh, smooth);
+    if (c.word != 2 && c.word != 16) {
+      EXPECT_TRUE(w.x == c.x && w.y == c.y) << c.word;
+    }
+    EXPECT_EQ(smooth, c.smooth) << c.word;
+  }
   grcomn.IN08GR = 0;
   grklin_option(1, 0, smooth);
   EXPECT_EQ(grcomn.IN08GR, 1);
-  w = grklin_option(-5, 1, smooth);  // a negative word sets nothing
-  EXPECT_TRUE(w.x && w.y);
 }
 
 TEST_F(Klin, RangesSkipTheNoDataValue) {
   const float x[4] = {3, -1, 7, 2}, y[4] = {5, 9999.05f, 2, 4};
   float s[4] = {0, 0, 0, 0};
   grklin_range(4, x, y, {true, true}, s);
-  EXPECT_EQ(s[0], -1);
-  EXPECT_EQ(s[1], 7);
-  EXPECT_EQ(s[2], 2);
-  EXPECT_EQ(s[3], 5);
+  EXPECT_EQ(std::vector<float>(s, s + 4), (std::vector<float>{-1, 7, 2, 5}));
   float t[4] = {10, 20, 30, 40};
   grklin_range(4, x, y, {false, true}, t);
   EXPECT_EQ(t[0], 10);
@@ -55,10 +47,9 @@ TEST_F(Klin, RangesSkipTheNoDataValue) {
 
 TEST_F(Klin, SmoothingAndRotation) {
   const float x[4] = {0, 1, 2, 3}, y[4] = {0, 4, 0, 8};
-  EXPECT_EQ(grklin_y(4, x, y, 0, true, 0, 0), 0);
-  EXPECT_EQ(grklin_y(4, x, y, 1, true, 0, 0), 2);  // (8 + 0 + 0) / 4
-  EXPECT_EQ(grklin_y(4, x, y, 2, true, 0, 0), 3);  // (0 + 4 + 8) / 4
-  EXPECT_EQ(grklin_y(4, x, y, 3, true, 0, 0), 8);
+  // Smoothed inner nodes: (0 + 2 * 4 + 0) / 4 and (4 + 2 * 0 + 8) / 4.
+  const float smoothed[4] = {0, 2, 3, 8};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(grklin_y(4, x, y, i, true, 0, 0), smoothed[i]) << i;
   EXPECT_EQ(grklin_y(4, x, y, 1, false, 0, 0), 4);
   EXPECT_FLOAT_EQ(grklin_y(4, x, y, 3, false, 1, 50), 7);  // 8 - 0.5 * (3 - 1)
   EXPECT_EQ(grklin_y(4, x, y, 3, false, 1, 0.005f), 8);    // too small a slope

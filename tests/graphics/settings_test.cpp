@@ -4,6 +4,12 @@ namespace riv {
 
 using GrSettings = GrFixture;
 
+// Integer settings against their expected values, reported by position.
+static void expect_ints(std::initializer_list<std::pair<int, int>> got_want) {
+  int i = 0;
+  for (auto [got, want] : got_want) EXPECT_EQ(got, want) << "entry " << i++;
+}
+
 // A settings file as the program writes it, with the given lines replaced.
 static std::string settings(std::initializer_list<std::pair<int, const char*>> repl = {},
                             int keep = 31) {
@@ -32,18 +38,12 @@ static std::string settings(std::initializer_list<std::pair<int, const char*>> r
 TEST_F(GrSettings, DefaultsWithoutFileAndNoWindowForStandardOutput) {
   grinit(5, 6, "rivsim", "", 0);
   const GrComn& c = grcomn;
-  EXPECT_EQ(c.NXINGR, 24);
-  EXPECT_EQ(c.NYINGR, 18);
-  EXPECT_EQ(c.WNDWGR[1], 100);
-  EXPECT_EQ(c.WNDWGR[2], 0);
-  EXPECT_EQ(c.WNDWGR[3], 1120);
-  EXPECT_EQ(c.WNDWGR[4], 786);
+  expect_ints({{c.NXINGR, 24}, {c.NYINGR, 18}, {c.WNDWGR[1], 100}, {c.WNDWGR[2], 0},
+               {c.WNDWGR[3], 1120}, {c.WNDWGR[4], 786}, {c.IN01GR, 1}, {c.IN13GR, 1},
+               {c.NCOLGR, 14}});
   EXPECT_FLOAT_EQ(c.XORGGR, 65);
   EXPECT_FLOAT_EQ(c.YORGGR, 736);
-  EXPECT_EQ(c.IN01GR, 1);
-  EXPECT_EQ(c.IN13GR, 1);
   EXPECT_FLOAT_EQ(c.ZOOMGR, 0.71f);
-  EXPECT_EQ(c.NCOLGR, 14);
   EXPECT_EQ(grcomt.TITLGR.str(), "Title");
   EXPECT_EQ(grcomt.WNABGR.view().substr(0, 7), std::string_view("rivsim\0", 7));
   EXPECT_EQ(grcomt.DATEGR.view()[2], ' ');
@@ -72,15 +72,10 @@ TEST_F(GrSettings, ReadsEveryLineWithItsClamps) {
                           {26, "        0.01   30  105     0.020 /VECTORS"}}));
   grinit(5, 6, "rivsim", "", 0);
   const GrComn& c = grcomn;
-  EXPECT_EQ(c.IN01GR, 0);  // never taken from the file
-  EXPECT_EQ(c.IN02GR, 0);
-  EXPECT_EQ(c.IN04GR, 1);
-  EXPECT_EQ(c.MCOLGR, 2);
-  EXPECT_EQ(c.NCOLGR, 19);
-  EXPECT_EQ(c.IN09GR, 1);
-  EXPECT_EQ(c.IN18GR, 1);
-  EXPECT_EQ(c.NXINGR, 10);
-  EXPECT_EQ(c.NYINGR, 8);
+  // IN01GR is never taken from the file; colour modes, vectors clamped.
+  expect_ints({{c.IN01GR, 0}, {c.IN02GR, 0}, {c.IN04GR, 1}, {c.MCOLGR, 2}, {c.NCOLGR, 19},
+               {c.IN09GR, 1}, {c.IN18GR, 1}, {c.NXINGR, 10}, {c.NYINGR, 8}, {c.LANGGR, 2},
+               {c.VECNGR, 10}, {c.ISHDGR, 1}});
   EXPECT_DOUBLE_EQ(c.XMINGR, 100);
   EXPECT_DOUBLE_EQ(c.XMAXGR, 101);  // at least one unit wide
   EXPECT_DOUBLE_EQ(c.YMINGR, -5);
@@ -89,10 +84,7 @@ TEST_F(GrSettings, ReadsEveryLineWithItsClamps) {
   EXPECT_FLOAT_EQ(c.XSCLGR, 0.7865f * 2);
   EXPECT_FLOAT_EQ(c.XKEYGR, 0);
   EXPECT_FLOAT_EQ(c.YKEYGR, 4);
-  EXPECT_EQ(c.LANGGR, 2);
   EXPECT_FLOAT_EQ(c.VECLGR, 0.1f);
-  EXPECT_EQ(c.VECNGR, 10);
-  EXPECT_EQ(c.ISHDGR, 1);
   EXPECT_EQ(grcomt.FIRMGR.str(), "Firm");
   EXPECT_EQ(grcomt.TITLGR.str(), "River Rhine");
   EXPECT_EQ(grcomt.SUBTGR.str(), "Reach 2");
@@ -104,11 +96,9 @@ TEST_F(GrSettings, ReadsEveryLineWithItsClamps) {
 TEST_F(GrSettings, ShortOrBrokenFileStopsAtTheLine) {
   put(".grset", settings({}, 5));
   grinit(5, 6, "rivsim", "", 0);
-  EXPECT_EQ(grcomn.IN02GR, 0);
-  EXPECT_EQ(grcomn.IN04GR, 1);
-  EXPECT_EQ(grcomn.IN05GR, 1);  // not reached: default
-  EXPECT_EQ(grcomn.NXINGR, 24);
-  EXPECT_EQ(grcomn.IN01GR, 0);
+  // Lines 2 to 5 read; IN05GR and the counts not reached: defaults.
+  expect_ints({{grcomn.IN02GR, 0}, {grcomn.IN04GR, 1}, {grcomn.IN05GR, 1}, {grcomn.NXINGR, 24},
+               {grcomn.IN01GR, 0}});
 
   grreset();
   put(".grset", settings({{17, "   x /NUMBER OF Y-AXIS INTERVALS"}}));
@@ -146,14 +136,10 @@ TEST_F(GrSettings, RoundTripThroughTheWriter) {
 
   grreset();
   grinit(5, 6, "rivsim", "", 0);
-  EXPECT_EQ(c.IN02GR, 0);
-  EXPECT_EQ(c.MCOLGR, 3);
-  EXPECT_EQ(c.NCOLGR, 11);
-  EXPECT_EQ(c.NXINGR, 12);
+  expect_ints({{c.IN02GR, 0}, {c.MCOLGR, 3}, {c.NCOLGR, 11}, {c.NXINGR, 12}, {c.LANGGR, 2}});
   EXPECT_DOUBLE_EQ(c.XMINGR, 980);  // absolute, the origin is 0 again
   EXPECT_DOUBLE_EQ(c.YMAXGR, 89999998976.0);
   EXPECT_FLOAT_EQ(c.ZOOMGR, 0.5f);
-  EXPECT_EQ(c.LANGGR, 2);
   EXPECT_EQ(grcomt.TITLGR.str(), "Rhine's reach");
   EXPECT_EQ(grcomt.SUBTGR.str(), "Q = 100");
 }
@@ -169,10 +155,8 @@ TEST_F(GrSettings, ColourTable) {
   EXPECT_EQ(c.IRGBGR[200] >> 16, static_cast<int>(0.8f * 0.6f * 255));
   // Tints are lighter than the hue they belong to.
   EXPECT_GT(c.IRGBGR[21] & 0xFF0000, c.IRGBGR[101] & 0xFF0000);
-  EXPECT_EQ(dxf_colour(0), 7);
-  EXPECT_EQ(dxf_colour(1), 142);
-  EXPECT_EQ(dxf_colour(-1), 254);
-  EXPECT_EQ(dxf_colour(13), 1);
+  expect_ints(
+      {{dxf_colour(0), 7}, {dxf_colour(1), 142}, {dxf_colour(-1), 254}, {dxf_colour(13), 1}});
 
   auto applied = [] {
     const auto& calls = grx_headless().calls;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "input/diag_helpers.hpp"
 #include "input/input.hpp"
 
 using namespace riv;
@@ -15,43 +16,12 @@ namespace {
 
 constexpr int kIn = 11;
 constexpr int kLst = 12;
-const std::string kStars = "***********************************************";
-
 const Key kBlocks[] = {">>global", ">>branch"};
 const Key kWords[] = {"defkst", "hq", "title", "values"};
 
-// The summary of the diagnostics ends the program after errors; in the tests
-// that end is turned into an exception so the counters can be cleared.
-struct Stopped {};
-bool armed = false;
-void arm_stop() {
-  if (armed) return;
-  armed = true;
-  at_program_end([] {
-    armed = false;
-    throw Stopped{};
-  });
-}
-void clear_diag(bool capture = true) {
-  if (iierr_warnings() + iierr_errors() == 0) return;
-  arm_stop();
-  uopen_memory(39);
-  if (capture) testing::internal::CaptureStdout();
-  try {
-    iierr(0, "", 39);
-  } catch (const Stopped&) {
-  }
-  if (capture) testing::internal::GetCapturedStdout();
-  uclose(39);
-}
-void disarm() {
-  if (!armed) return;
-  try {
-    run_end_hooks();
-  } catch (const Stopped&) {
-  }
-  armed = false;
-}
+using test::box;
+using test::clear_diag;
+using test::kStars;
 
 void set_options(std::vector<std::string> args) {
   std::vector<char*> argv;
@@ -107,7 +77,6 @@ class CmdReader : public testing::Test {
   void TearDown() override {
     iicmd_reset();
     clear_diag();
-    disarm();
     uclose(kIn);
     uclose(kLst);
   }
@@ -127,9 +96,6 @@ class CmdReader : public testing::Test {
       p = h + 29;
     }
     return out;
-  }
-  std::string box(const std::string& kind, const std::string& msg) {
-    return "\n" + kStars + "\n**" + kind + ": " + msg + "\n" + kStars + "\n\n";
   }
   std::string keylist(std::span<const Key> keys) {
     std::string s = "* available keywords are:\n";
@@ -308,14 +274,10 @@ TEST_F(CmdReader, MutatedInputsEndCleanly) {
     size_t lines = std::count(s.begin(), s.end(), '\n') + 1;
     iicmd_reset();
     clear_diag(false);
-    arm_stop();
     uopen_memory(kLst);
     input(s);
     std::string ev;
-    try {
-      ev = read_model(static_cast<int>(lines * 12 + 20));
-    } catch (const Stopped&) {
-    }
+    test::stops([&] { ev = read_model(static_cast<int>(lines * 12 + 20)); });
     if (ev.ends_with("HANG")) {
       ++failures;
       ADD_FAILURE() << "no end for input:\n" << s;

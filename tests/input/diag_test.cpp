@@ -3,21 +3,19 @@
 #include <ctime>
 #include <string>
 
+#include "input/diag_helpers.hpp"
 #include "input/input.hpp"
 
 using namespace riv;
 
-namespace {
-const std::string kStars = "***********************************************";
-}
+using test::box;
 
 TEST(Diag, BoxesCountsAndSummary) {
   uopen_memory(40);
   EXPECT_EQ(iierr(1, "first", 40), 1);
   EXPECT_EQ(iierr(1, std::string("padded") + std::string(122, ' '), 40), 2);
   EXPECT_EQ(ucontents(40),
-            "\n" + kStars + "\n**warning: first\n" + kStars + "\n\n" + "\n" + kStars +
-                "\n**warning: padded" + std::string(122, ' ') + "\n" + kStars + "\n\n");
+            box("warning", "first") + box("warning", "padded" + std::string(122, ' ')));
   testing::internal::CaptureStdout();
   EXPECT_EQ(iierr(0, "", 40), 0);
   EXPECT_EQ(iierr(0, "", 40), 0);  // counters were reset: nothing more
@@ -84,12 +82,7 @@ TEST(OutFiles, EnterAppendInBatchesAndFlush) {
 
 TEST(OutFiles, TimeStamp) {
   std::tm tm{};
-  tm.tm_mday = 5;
-  tm.tm_mon = 11;
-  tm.tm_year = 126;
-  tm.tm_hour = 6;
-  tm.tm_min = 39;
-  tm.tm_sec = 8;
+  tm.tm_mday = 5, tm.tm_mon = 11, tm.tm_year = 126, tm.tm_hour = 6, tm.tm_min = 39, tm.tm_sec = 8;
   EXPECT_EQ(time_stamp(tm), " 5 Dec 2026 06:39:08");
   FStr<16> s16;
   iitim(s16);

@@ -64,21 +64,17 @@ TEST(FreeReadInt, ValuesThatCannotBeRead) {
 TEST(FreeReadReal, FormsOfReals) {
   float r = 1, s = 2;
   double d = 3;
-  EXPECT_EQ(fread_list(".5 1. -.5d2", {r, s, d}), 0);
-  EXPECT_EQ(r, 0.5f);
-  EXPECT_EQ(s, 1.0f);
-  EXPECT_EQ(d, -50.0);
-  EXPECT_EQ(fread_list("1.5+3 1E3 2", {r, s, d}), 0);
-  EXPECT_EQ(r, 1500.0f);
-  EXPECT_EQ(s, 1000.0f);
-  EXPECT_EQ(d, 2.0);
-  EXPECT_EQ(fread_list("0.1 0.1 0.1D0", {r, s, d}), 0);
-  EXPECT_EQ(r, 0.1f);  // rounded once, to single precision
-  EXPECT_EQ(d, 0.1);
-  EXPECT_EQ(fread_list("2*2.5 7", {r, s, d}), 0);
-  EXPECT_EQ(r, 2.5f);
-  EXPECT_EQ(s, 2.5f);
-  EXPECT_EQ(d, 7.0);
+  // Exponent letters or a bare sign, repeat counts; 0.1 rounded once, to
+  // single precision.
+  const struct { const char* t; float r, s; double d; } forms[] = {
+      {".5 1. -.5d2", 0.5f, 1.0f, -50.0}, {"1.5+3 1E3 2", 1500.0f, 1000.0f, 2.0},
+      {"0.1 0.1 0.1D0", 0.1f, 0.1f, 0.1}, {"2*2.5 7", 2.5f, 2.5f, 7.0}};
+  for (const auto& f : forms) {
+    EXPECT_EQ(fread_list(f.t, {r, s, d}), 0) << f.t;
+    EXPECT_EQ(r, f.r) << f.t;
+    EXPECT_EQ(s, f.s) << f.t;
+    EXPECT_EQ(d, f.d) << f.t;
+  }
   EXPECT_EQ(fread_list("1e400 1e-400 0", {r, s, d}), 0);
   EXPECT_TRUE(std::isinf(r));
   EXPECT_EQ(s, 0.0f);

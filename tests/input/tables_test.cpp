@@ -5,6 +5,7 @@
 #include <vector>
 #include <string>
 
+#include "input/diag_helpers.hpp"
 #include "input/input.hpp"
 
 using namespace riv;
@@ -13,11 +14,7 @@ namespace {
 
 constexpr int kIn = 21;
 constexpr int kLst = 22;
-const std::string kStars = "***********************************************";
-
-std::string box(const std::string& kind, const std::string& msg) {
-  return "\n" + kStars + "\n**" + kind + ": " + msg + "\n" + kStars + "\n\n";
-}
+using test::box;
 
 std::string next_line(int lu) {
   std::string l;
@@ -25,21 +22,6 @@ std::string next_line(int lu) {
 }
 
 int warnings0 = 0, errors0 = 0;
-
-// Clears the diagnostics counters through the summary; the end of the
-// program it makes after errors is turned into an exception here.
-struct Stopped {};
-void clear_diag() {
-  if (iierr_warnings() + iierr_errors() == 0) return;
-  bool stops = iierr_errors() > 0;
-  if (stops) at_program_end([] { throw Stopped{}; });
-  testing::internal::CaptureStdout();
-  try {
-    iierr(0, "", kLst);
-  } catch (const Stopped&) {
-  }
-  testing::internal::GetCapturedStdout();
-}
 
 class Tables : public testing::Test {
  protected:
@@ -49,7 +31,7 @@ class Tables : public testing::Test {
     errors0 = iierr_errors();
   }
   void TearDown() override {
-    clear_diag();
+    test::clear_diag();
     uclose(kIn);
     uclose(kLst);
   }

@@ -1,20 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "input/input.hpp"
 
 using namespace riv;
 
-TEST(Words, LeadingBlanksAndFirstWordLength) {
-  EXPECT_EQ(lenbl("  abc"), 2);
-  EXPECT_EQ(lenbl("abc"), 0);
-  EXPECT_EQ(lenbl("     "), 0);
-  EXPECT_EQ(lenbl("\tx"), 1);
-  EXPECT_EQ(lenbl("~x"), 1);  // the tilde is not visible
-  EXPECT_EQ(lenbl(""), 0);
-  EXPECT_EQ(lenxt("ab cd"), 2);
-  EXPECT_EQ(lenxt("a~b c"), 3);  // ... but it is part of a word
-  EXPECT_EQ(lenxt("abc"), 3);
-  EXPECT_EQ(lenxt(""), 0);
+TEST(Words, LeadingBlanksFirstWordLengthAndDigitStrings) {
+  // The tilde is not visible as a leading character, but is part of a word.
+  const std::pair<const char*, int> blanks[] = {{"  abc", 2}, {"abc", 0}, {"     ", 0},
+                                                {"\tx", 1},   {"~x", 1},  {"", 0}};
+  for (auto [t, n] : blanks) EXPECT_EQ(lenbl(t), n) << t;
+  const std::pair<const char*, int> words[] = {{"ab cd", 2}, {"a~b c", 3}, {"abc", 3}, {"", 0}};
+  for (auto [t, n] : words) EXPECT_EQ(lenxt(t), n) << t;
+  // Only plain digit strings within the integer range convert.
+  const std::pair<const char*, int> digits[] = {
+      {"  42", 42}, {"4 2", 0}, {"-3", 0}, {"    ", 0}, {"2147483647", 2147483647},
+      {"2147483648", 0}, {"99999999999999999999999", 0}};
+  for (auto [t, n] : digits) EXPECT_EQ(iicnv(t), n) << t;
 }
 
 TEST(Words, TakingWordsOffALine) {
@@ -63,30 +66,15 @@ TEST(Words, QuotedWordsLoseFirstAndLastCharacter) {
   EXPECT_EQ(lw, 11);
 }
 
-TEST(Words, DigitStrings) {
-  EXPECT_EQ(iicnv("  42"), 42);
-  EXPECT_EQ(iicnv("4 2"), 0);
-  EXPECT_EQ(iicnv("-3"), 0);
-  EXPECT_EQ(iicnv("    "), 0);
-  EXPECT_EQ(iicnv("2147483647"), 2147483647);
-  EXPECT_EQ(iicnv("2147483648"), 0);
-  EXPECT_EQ(iicnv("99999999999999999999999"), 0);
-}
-
 TEST(Options, CollectedFromAtArgumentsAndMatched) {
   const char* argv[] = {"rivsim", "in.txt", "@calib,flood", "@dry", "@a,", "@b,,c"};
   set_command_line(6, const_cast<char**>(argv));
   iilabl(0, "@");
-  EXPECT_EQ(iilabl(1, "{flood"), 1);
-  EXPECT_EQ(iilabl(1, "{wet,dry"), 1);
-  EXPECT_EQ(iilabl(1, "{wet"), 0);
-  EXPECT_EQ(iilabl(1, "{in.txt"), 0);
-  EXPECT_EQ(iilabl(1, "|a,"), 1);  // the trailing comma stays in the name
-  EXPECT_EQ(iilabl(1, "{a"), 0);
-  EXPECT_EQ(iilabl(1, "{b"), 1);
-  EXPECT_EQ(iilabl(1, "{c"), 1);
-  EXPECT_EQ(iilabl(1, "{Flood"), 0);  // case-sensitive
-  EXPECT_EQ(iilabl(1, "|"), 1);
+  // The trailing comma stays in the name; names are case-sensitive.
+  const std::pair<const char*, int> levels[] = {
+      {"{flood", 1}, {"{wet,dry", 1}, {"{wet", 0}, {"{in.txt", 0}, {"|a,", 1},
+      {"{a", 0},     {"{b", 1},       {"{c", 1},   {"{Flood", 0},  {"|", 1}};
+  for (auto [t, n] : levels) EXPECT_EQ(iilabl(1, t), n) << t;
   testing::internal::CaptureStdout();
   EXPECT_EQ(iilabl(1, "{"), 1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "warning: option must have name\n");

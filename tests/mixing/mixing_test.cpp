@@ -3,6 +3,7 @@
 // reader stores them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "input/units.hpp"
 #include "mixing/mixing.hpp"
 #include "model/model.hpp"
+#include "model/profile.hpp"
 
 namespace riv::test {
 
@@ -32,18 +34,10 @@ class MixTest : public ::testing::Test {
   // Rectangular section of width b, walls 5 m high, bed at 0, located at
   // (x0, y0) with orientation azim.
   void section(float b, float x0 = 1000.0f, float y0 = 2000.0f, float azim = 0.3f) {
-    const float y[4] = {0, 0, b, b}, z[4] = {5, 0, 0, 5};
-    ccs.np = 4;
-    for (int i = 1; i <= 4; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = 1;
-    }
-    ccs.kind = 2;
     ccs.xloc = x0;
     ccs.yloc = y0;
     ccs.azim = azim;
-    cswrite(++creach.ncs);
+    store_profile(++creach.ncs, {0, 0, b, b}, {5, 0, 0, 5}, {}, 2);
     cchar.csname(creach.ncs) = "rect";
   }
   // nsec positions dx apart, depth h, slope s, discharge q entering upstream.
@@ -114,11 +108,12 @@ TEST_F(MixTest, AllocationFollowsSideInflows) {
   creach.qsr(12) = 2.0f;
   ASSERT_EQ(tube_alloc(10), 0);
   EXPECT_FLOAT_EQ(ctubes.dq0, 2.0f);
-  EXPECT_EQ(ctubes.il(1), 3);
-  EXPECT_EQ(ctubes.il(5), 3);
-  EXPECT_EQ(ctubes.il(6), 1);
-  EXPECT_EQ(ctubes.ir(11), 9);
-  EXPECT_EQ(ctubes.ir(12), 10);
+  // (position, first wet tube, last wet tube)
+  const int wet[][3] = {{1, 3, 9}, {5, 3, 9}, {6, 1, 9}, {11, 1, 9}, {12, 1, 10}};
+  for (auto [n, il, ir] : wet) {
+    EXPECT_EQ(ctubes.il(n), il) << n;
+    EXPECT_EQ(ctubes.ir(n), ir) << n;
+  }
 }
 
 TEST_F(MixTest, BranchWithoutFlowEndsTheCommand) {
@@ -327,10 +322,7 @@ TEST_F(MixTest, ResultFileRecordsAndEndMarkers) {
   ASSERT_EQ(f.size() % len, 0u);
   const int nrec = static_cast<int>(f.size() / len);
   const auto r1 = record(f, len, 1);
-  EXPECT_EQ(word_i(r1, 0), -95);
-  EXPECT_EQ(word_i(r1, 1), len);
-  EXPECT_EQ(word_i(r1, 2), 20);
-  EXPECT_EQ(word_i(r1, 3), 5);
+  for (int w = 0; w < 4; ++w) EXPECT_EQ(word_i(r1, w), (std::array{-95, len, 20, 5})[w]) << w;
   EXPECT_EQ(std::string(r1.data() + 24, 10), "Test reach");
   const auto r2 = record(f, len, 2);
   EXPECT_EQ(word_i(r2, 0), 3);
@@ -340,15 +332,13 @@ TEST_F(MixTest, ResultFileRecordsAndEndMarkers) {
   EXPECT_FLOAT_EQ(word_f(r3, 1), ctubes.xtb(1, 1));
   // Blocks of 5 records from record 13; the first at time 0, all zero.
   const auto b1 = record(f, len, 13);
-  EXPECT_FLOAT_EQ(word_f(b1, 0), 0.0f);
-  for (int w = 1; w <= 20; ++w) EXPECT_FLOAT_EQ(word_f(b1, w), 0.0f);
+  for (int w = 0; w <= 20; ++w) EXPECT_FLOAT_EQ(word_f(b1, w), 0.0f);
   EXPECT_FLOAT_EQ(word_f(b1, 21), cmixing.htub(1, 1));
   EXPECT_FLOAT_EQ(word_f(b1, 41), creach.zwl(1) - cmixing.htub(1, 1));
   // The two last records are end markers after whole blocks.
   EXPECT_EQ((nrec - 2 - 12) % 5, 0);
   EXPECT_GE((nrec - 14) / 5, 2);
-  EXPECT_FLOAT_EQ(word_f(record(f, len, nrec), 0), -99.0f);
-  EXPECT_FLOAT_EQ(word_f(record(f, len, nrec - 1), 0), -99.0f);
+  for (int k : {nrec - 1, nrec}) EXPECT_FLOAT_EQ(word_f(record(f, len, k), 0), -99.0f);
   const auto last = record(f, len, nrec - 2);
   EXPECT_GT(word_f(last, 0), 0.4f);
   EXPECT_GT(word_f(last, 10) + word_f(last, 11), 0.0f);

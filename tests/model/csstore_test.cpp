@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/model.hpp"
+#include "model/profile.hpp"
 
 namespace riv {
 namespace {
@@ -19,17 +20,10 @@ class CsStore : public ::testing::Test {
   // Stores a section as the input reader hands it over.
   void put(int isec, const std::vector<float>& y, const std::vector<float>& z,
            const std::vector<int>& cls, int kind = 0) {
-    ccs.np = static_cast<int>(y.size());
-    for (int i = 1; i <= ccs.np; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = cls[i - 1];
-    }
     ccs.cskm = 1.25f;
     ccs.xloc = 1250.0f;
-    ccs.kind = kind;
     zsurv = z;
-    cswrite(isec);
+    test::store_profile(isec, y, z, cls, kind);
     ccs.np = 0;  // the reader moves on; the store must not depend on ccs
   }
 
@@ -56,13 +50,9 @@ TEST_F(CsStore, TubeIgnoresShiftAndKindBits) {
   put(1, {2.0f}, {100.0f}, {1}, 3);
   csrea(1, 0.5f);
   EXPECT_EQ(ccs.np, 1);
-  EXPECT_FLOAT_EQ(ccs.zmin, 100.0f);
-  EXPECT_FLOAT_EQ(ccs.zbm, 100.0f);
-  EXPECT_FLOAT_EQ(ccs.zmax, 102.0f);
-  EXPECT_FLOAT_EQ(ccs.zbl, 102.0f);
-  EXPECT_FLOAT_EQ(ccs.zbr, 102.0f);
-  EXPECT_FLOAT_EQ(ccs.bm, 1.0f);
-  EXPECT_FLOAT_EQ(ccs.zsec(1), 100.0f);
+  // (zmin, zbm, zmax, zbl, zbr, bm, zsec(1)): the bed shift does not apply.
+  const std::vector<float> got{ccs.zmin, ccs.zbm, ccs.zmax, ccs.zbl, ccs.zbr, ccs.bm, ccs.zsec(1)};
+  EXPECT_EQ(got, std::vector<float>({100, 100, 102, 102, 102, 1, 100}));
   EXPECT_EQ(ccs.lmain, 0);
   EXPECT_EQ(ccs.lcomp, 0);
   EXPECT_FLOAT_EQ(ccs.rks(1), 30.0f);
@@ -103,14 +93,10 @@ TEST_F(CsStore, BedShiftAndBankTops) {
   EXPECT_NEAR(ccs.bm, 2.0001f, 1e-6);
 
   csrea(1, 0.5f);
-  EXPECT_FLOAT_EQ(ccs.zsec(4), 1.5f);
-  EXPECT_FLOAT_EQ(ccs.zsec(5), 0.5f);
-  EXPECT_FLOAT_EQ(ccs.zsec(6), 1.5f);
-  EXPECT_FLOAT_EQ(ccs.zsec(3), 3.0f);
-  EXPECT_FLOAT_EQ(ccs.zmin, 0.5f);
-  EXPECT_FLOAT_EQ(ccs.zmax, 5.0f);
-  EXPECT_FLOAT_EQ(ccs.zbl, 5.0f);
-  EXPECT_FLOAT_EQ(ccs.zbr, 5.0f);
+  // Only the main channel 4..6 is lowered; (zsec 3..6, zmin, zmax, zbl, zbr).
+  EXPECT_EQ(std::vector<float>({ccs.zsec(3), ccs.zsec(4), ccs.zsec(5), ccs.zsec(6), ccs.zmin,
+                                ccs.zmax, ccs.zbl, ccs.zbr}),
+            std::vector<float>({3, 1.5f, 0.5f, 1.5f, 0.5f, 5, 5, 5}));
   EXPECT_EQ(ccs.ibl, 1);  // first of the equal highest points
   EXPECT_EQ(ccs.ibr, 8);
   EXPECT_NEAR(ccs.zbm, zbm0 + 0.5f, 1e-6);

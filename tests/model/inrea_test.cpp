@@ -3,17 +3,15 @@
 #include <fstream>
 #include <string>
 
+#include "input/diag_helpers.hpp"
 #include "input/input.hpp"
 #include "model/model.hpp"
 
 namespace riv {
 namespace {
 
-const std::string kStars = "***********************************************";
-
-// The end of a reading with errors stops the program; here it is turned into
-// an exception so that the records can be inspected afterwards.
-struct Stopped {};
+using test::box;
+using test::clear_diag;
 
 class Inrea : public testing::Test {
  protected:
@@ -23,48 +21,19 @@ class Inrea : public testing::Test {
     uopen_memory(cunit.lulst);
   }
   void TearDown() override {
-    clear();
+    clear_diag();
     uclose(cunit.lulst);
     uclose(cunit.luin);
     iicmd_reset();
-  }
-  // Clears counts left by a reading that ended early or by an abort.
-  static void clear() {
-    if (iierr_warnings() + iierr_errors() == 0) return;
-    at_program_end([] { throw Stopped{}; });
-    uopen_memory(39);
-    testing::internal::CaptureStdout();
-    try {
-      iierr(0, "", 39);
-    } catch (const Stopped&) {
-    }
-    testing::internal::GetCapturedStdout();
-    uclose(39);
-    try {
-      run_end_hooks();
-    } catch (const Stopped&) {
-    }
   }
   // Reads `text` as the model input file; returns true when the reading
   // ended the program (errors). Standard output is kept in `out`.
   bool read(const std::string& text, const std::string& file = "inrea_in.txt") {
     std::ofstream(file, std::ios::binary) << text;
     FStr<60> name(file);
-    bool stopped = false;
-    at_program_end([] { throw Stopped{}; });
     testing::internal::CaptureStdout();
-    try {
-      inrea(name);
-    } catch (const Stopped&) {
-      stopped = true;
-    }
+    const bool stopped = test::stops([&] { inrea(name); });
     out = testing::internal::GetCapturedStdout();
-    if (!stopped) {
-      try {
-        run_end_hooks();
-      } catch (const Stopped&) {
-      }
-    }
     return stopped;
   }
   // The listing with the time stamp of its header replaced by <T>.
@@ -74,28 +43,16 @@ class Inrea : public testing::Test {
     if (h != std::string::npos) s.replace(h + 8, 17, "<T>");
     return s;
   }
-  static std::string box(const std::string& kind, const std::string& msg) {
-    return "\n" + kStars + "\n**" + kind + ": " + msg + "\n" + kStars + "\n\n";
-  }
   std::string out;
 };
 
 TEST_F(Inrea, SmallCompleteInputListingAndRecords) {
   ASSERT_FALSE(read(
       "title 'Test reach'\n"
-      ">>global\n"
-      "defkst 35\n"
-      "label gra\n"
-      "kst 28\n"
-      ">>section\n"
-      "cs 'A1' 0.0 /\n"
-      "0.0 102.0\n"
-      "2.0 100.0 bed\n"
-      "8.0 100.0\n"
-      "10.0 102.0 gra\n"
+      ">>global\ndefkst 35\nlabel gra\nkst 28\n"
+      ">>section\ncs 'A1' 0.0 /\n0.0 102.0\n2.0 100.0 bed\n8.0 100.0\n10.0 102.0 gra\n"
       "tube 'P1' 0.5 1.2 98.0\n"
-      ">>branch\n"
-      "cs 'A1' /\n"));
+      ">>branch\ncs 'A1' /\n"));
   EXPECT_EQ(listing(),
             "\n/OUTPUT <T>/\n\n"
             "     title  'Test reach'\n"
@@ -122,10 +79,8 @@ TEST_F(Inrea, SmallCompleteInputListingAndRecords) {
   EXPECT_EQ(cchar.csname(2).str(), "P1");
   csrea(1, 0.0f);
   ASSERT_EQ(ccs.np, 4);
-  EXPECT_EQ(ccs.iclass(1), 1);
-  EXPECT_EQ(ccs.iclass(2), 2);
-  EXPECT_EQ(ccs.iclass(3), 2);
-  EXPECT_EQ(ccs.iclass(4), 3);
+  const int cls[4] = {1, 2, 2, 3};
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(ccs.iclass(i), cls[i - 1]) << i;
   EXPECT_FLOAT_EQ(ccs.xloc, 0.0f);
   csrea(2, 0.0f);
   EXPECT_EQ(ccs.np, 1);
@@ -141,30 +96,10 @@ TEST_F(Inrea, SmallCompleteInputListingAndRecords) {
 
 TEST_F(Inrea, SectionPointsOrderShiftLocationAndFaults) {
   ASSERT_FALSE(read(
-      ">>global\n"
-      "circle400\n"
-      "label bed\n"
-      "kst 45\n"
-      "grid_values 5000\n"
-      "table_values 100\n"
-      ">>section\n"
-      "origin 100 200\n"
-      "locate 1100 1200 100\n"
-      "main\n"
-      "cs 'R' 1.5 0.5\n"
-      "10 5 xyz\n"
-      "5\t4\n"
-      "0.0 6\n"
-      "\n"
-      "cs 'Two' 2.0 /\n"
-      "0 1\n"
-      "1 0\n"
-      "z-y\n"
-      "compound\n"
-      "cs 'C' 3.0 /\n"
-      "431.20 12.5 def\n"
-      "430.0 20.0 bed\n"
-      "431.0 12.505\n"));
+      ">>global\ncircle400\nlabel bed\nkst 45\ngrid_values 5000\ntable_values 100\n"
+      ">>section\norigin 100 200\nlocate 1100 1200 100\nmain\ncs 'R' 1.5 0.5\n10 5 xyz\n5\t4\n"
+      "0.0 6\n\ncs 'Two' 2.0 /\n0 1\n1 0\nz-y\ncompound\ncs 'C' 3.0 /\n431.20 12.5 def\n"
+      "430.0 20.0 bed\n431.0 12.505\n"));
   EXPECT_NE(out.find(" warning: label bed already defined"), std::string::npos) << out;
   EXPECT_FLOAT_EQ(ccs.kstl(2), 45.0f);
   EXPECT_EQ(ccs.ngrid, 1000);
@@ -236,101 +171,43 @@ TEST_F(Inrea, LabelsBeforeAndBeyondTheClassTable) {
 TEST_F(Inrea, BranchRecordsInTheCommonTable) {
   cmixing.ntube = 12;
   ASSERT_FALSE(read(
-      ">>section\n"
-      "cs 'K12' 1.0 /\n"
-      "0 2\n1 0\n2 2\n"
-      ">>branch\n"
-      "inflow 120.0\n"
-      "cs 'K12' /\n"
-      "repeat 3 250.0 0.001\n"
-      "weir 431.5 12.0 /\n"
-      "gate 431.5 12.0 /\n"
-      "velocity 0.5\n"
-      "rightside\n"
-      "inflow 3.0\n"
-      "discharge 2.0\n"
-      "hq\n"
-      "430.0 0.0\n"
-      "432.0 85.0\n"
-      "culvert 429.0 /\n"
-      "cs 'K12' 3.5 0.2 >inrea_q12.txt\n"
-      ">>mixing\n"
-      "load 2.5\n"
-      "source_pos 2 to 4\n"
-      "tubes 80\n"
-      "load **\n"
-      "0 1\n"
-      "1 2\n"
-      "3 0\n"
-      ">>bed_evolution\n"
-      "d90 **\n"
-      "1.0 0.1\n"
-      "2.0 0.2\n"
-      "density 2650\n"
-      "inflow_rate 2.65\n"
-      "porosity 0.4\n"
-      "formula smart\n"
-      "write 1.2 inrea_res12.txt\n"));
-  const auto& t = ccs.tabc;
-  // inflow before the first section: position 0, kind 7, left side.
-  EXPECT_FLOAT_EQ(t(1, 1), 4.0f);
-  EXPECT_FLOAT_EQ(t(2, 1), 0.0f);
-  EXPECT_FLOAT_EQ(t(2, 2), 7.0f);
-  EXPECT_FLOAT_EQ(t(3, 1), 1.0f);
-  EXPECT_FLOAT_EQ(t(3, 2), 1.0f);
-  EXPECT_FLOAT_EQ(t(4, 2), 120.0f);
+      ">>section\ncs 'K12' 1.0 /\n0 2\n1 0\n2 2\n"
+      ">>branch\ninflow 120.0\ncs 'K12' /\nrepeat 3 250.0 0.001\nweir 431.5 12.0 /\n"
+      "gate 431.5 12.0 /\nvelocity 0.5\nrightside\ninflow 3.0\ndischarge 2.0\nhq\n430.0 0.0\n"
+      "432.0 85.0\nculvert 429.0 /\ncs 'K12' 3.5 0.2 >inrea_q12.txt\n"
+      ">>mixing\nload 2.5\nsource_pos 2 to 4\ntubes 80\nload **\n0 1\n1 2\n3 0\n"
+      ">>bed_evolution\nd90 **\n1.0 0.1\n2.0 0.2\ndensity 2650\ninflow_rate 2.65\n"
+      "porosity 0.4\nformula smart\nwrite 1.2 inrea_res12.txt\n"));
+  // Records in the common table (row, column, value): inflow before the first
+  // section (position 0, kind 7, left side); weir at position 4 with its
+  // preset coefficient and gate with opening 0; the velocity goes with the
+  // next inflow only, on the right side; hq of length 5 with two rows;
+  // culvert with its presets; loads over all tubes, then tubes 2 to 4.
+  const float recs[][3] = {
+      {1, 1, 4},     {2, 1, 0},     {2, 2, 7},      {3, 1, 1},     {3, 2, 1},
+      {4, 2, 120},   {5, 1, 4},     {6, 1, 4},      {6, 2, 2},     {7, 2, 12},
+      {8, 1, 0.58f}, {10, 2, 3},    {12, 1, 0},     {13, 2, 0.5f}, {15, 2, 2},
+      {17, 2, 0},    {19, 2, 3},    {21, 1, 5},     {22, 2, 1},    {23, 1, 2},
+      {25, 2, 85},   {26, 1, 5},    {27, 2, 11},    {28, 2, 1},    {29, 1, -1},
+      {29, 2, 50},   {30, 1, 0.5f}, {31, 1, 4},     {31, 2, 11},   {32, 2, 1},
+      {33, 2, 12},   {34, 2, 2.5f}, {35, 1, 6},     {36, 2, 2},    {37, 2, 4},
+      {39, 1, 3600}, {40, 1, 10800}, {41, 1, 0}};
+  for (const auto& r : recs)
+    EXPECT_FLOAT_EQ(ccs.tabc(int(r[0]), int(r[1])), r[2]) << "row " << r[0] << " col " << r[1];
   EXPECT_EQ(cchar.ctag(0).str(), "inflw");
-  // repeat: 1250, 1500, 1750 m lowered by 0.25 m each.
-  ASSERT_GE(creach.nsec, 4);
+  EXPECT_EQ(cchar.ctag(4).str(), "culv");
+  // repeat: 1250, 1500, 1750 m lowered by 0.25 m each; the branch section
+  // with station, shift and hydrograph file.
+  ASSERT_EQ(creach.nsec, 5);
   EXPECT_FLOAT_EQ(creach.xsec(1), 1000.0f);
   EXPECT_FLOAT_EQ(creach.xsec(4), 1750.0f);
   EXPECT_FLOAT_EQ(creach.dzsec(4), -0.75f);
-  // weir at position 4 with the coefficient preset, gate with opening 0.
-  EXPECT_FLOAT_EQ(t(5, 1), 4.0f);
-  EXPECT_FLOAT_EQ(t(6, 1), 4.0f);
-  EXPECT_FLOAT_EQ(t(6, 2), 2.0f);
-  EXPECT_FLOAT_EQ(t(7, 2), 12.0f);
-  EXPECT_FLOAT_EQ(t(8, 1), 0.58f);
-  EXPECT_FLOAT_EQ(t(10, 2), 3.0f);
-  EXPECT_FLOAT_EQ(t(12, 1), 0.0f);
-  EXPECT_EQ(creach.ifix(4), 1);
-  EXPECT_EQ(creach.ifix(3), 0);
-  // The velocity goes with the next inflow only; the side is the right one.
-  EXPECT_FLOAT_EQ(t(13, 2), 0.5f);
-  EXPECT_FLOAT_EQ(t(15, 2), 2.0f);
-  EXPECT_FLOAT_EQ(t(17, 2), 0.0f);
-  EXPECT_FLOAT_EQ(t(19, 2), 3.0f);
-  // hq: length 5 with two rows.
-  EXPECT_FLOAT_EQ(t(21, 1), 5.0f);
-  EXPECT_FLOAT_EQ(t(22, 2), 1.0f);
-  EXPECT_FLOAT_EQ(t(23, 1), 2.0f);
-  EXPECT_FLOAT_EQ(t(25, 2), 85.0f);
-  // culvert with its presets.
-  EXPECT_FLOAT_EQ(t(26, 1), 5.0f);
-  EXPECT_FLOAT_EQ(t(27, 2), 11.0f);
-  EXPECT_FLOAT_EQ(t(28, 2), 1.0f);
-  EXPECT_FLOAT_EQ(t(29, 1), -1.0f);
-  EXPECT_FLOAT_EQ(t(29, 2), 50.0f);
-  EXPECT_FLOAT_EQ(t(30, 1), 0.5f);
-  EXPECT_EQ(cchar.ctag(4).str(), "culv");
-  // A branch section with station, shift and hydrograph file.
-  EXPECT_EQ(creach.nsec, 5);
   EXPECT_FLOAT_EQ(creach.xsec(5), 3500.0f);
   EXPECT_FLOAT_EQ(creach.dzsec(5), 0.2f);
+  EXPECT_EQ(creach.ifix(4), 1);
+  EXPECT_EQ(creach.ifix(3), 0);
   EXPECT_GT(creach.iout(5), 0);
   EXPECT_EQ(creach.iout(2), 0);
-  // Loads: before any source range over all tubes; then tubes 2 to 4.
-  EXPECT_FLOAT_EQ(t(31, 1), 4.0f);
-  EXPECT_FLOAT_EQ(t(31, 2), 11.0f);
-  EXPECT_FLOAT_EQ(t(32, 2), 1.0f);
-  EXPECT_FLOAT_EQ(t(33, 2), 12.0f);
-  EXPECT_FLOAT_EQ(t(34, 2), 2.5f);
-  EXPECT_FLOAT_EQ(t(35, 1), 6.0f);
-  EXPECT_FLOAT_EQ(t(36, 2), 2.0f);
-  EXPECT_FLOAT_EQ(t(37, 2), 4.0f);
-  EXPECT_FLOAT_EQ(t(39, 1), 3600.0f);
-  EXPECT_FLOAT_EQ(t(40, 1), 10800.0f);
-  EXPECT_FLOAT_EQ(t(41, 1), 0.0f);
   EXPECT_EQ(ccs.nstruc, 7);
   EXPECT_EQ(cmixing.nload, 2);
   EXPECT_EQ(cmixing.ntube, 50);

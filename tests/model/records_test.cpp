@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "model/model.hpp"
 
 namespace riv {
@@ -33,30 +35,19 @@ TEST(ModelRecords, ResetForReadingClearsOnlyPerReadingState) {
 
   model_reset_for_reading();
 
-  EXPECT_EQ(creach.nsec, 0);
-  EXPECT_EQ(creach.ncs, 0);
-  EXPECT_EQ(creach.ndata, 0);
-  EXPECT_EQ(ccs.nstruc, 0);
-  EXPECT_EQ(cmixing.nload, 0);
-  EXPECT_EQ(cmixing.ltherm, 0);
-  EXPECT_EQ(ccs.lmain + ccs.lcomp + ccs.lcompd, 0);
-  EXPECT_FLOAT_EQ(ccs.xloc, -9999.0f);
-  EXPECT_EQ(creach.qlat(2, 17), 0.0f);
-  EXPECT_EQ(cbedevol.dzb(9), 0.0f);
-  EXPECT_FLOAT_EQ(cbedevol.d90(3), 0.2f);
-  EXPECT_FLOAT_EQ(cbedevol.d90(1024), 0.2f);
-  EXPECT_EQ(ccs.tabc(1, 1), 0.0f);
-  EXPECT_FLOAT_EQ(ccs.kstl(1), 30.0f);
-  EXPECT_FLOAT_EQ(ccs.vegl(2), -1.0f);
-  EXPECT_EQ(nclas, 2);
+  EXPECT_EQ(std::vector<int>({creach.nsec, creach.ncs, creach.ndata, ccs.nstruc, cmixing.nload,
+                              cmixing.ltherm, ccs.lmain, ccs.lcomp, ccs.lcompd, nclas}),
+            std::vector<int>({0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
+  // (xloc, qlat, dzb, d90 at 3 and 1024 from d90def, tabc, kstl, vegl)
+  EXPECT_EQ(std::vector<float>({ccs.xloc, creach.qlat(2, 17), cbedevol.dzb(9), cbedevol.d90(3),
+                                cbedevol.d90(1024), ccs.tabc(1, 1), ccs.kstl(1), ccs.vegl(2)}),
+            std::vector<float>({-9999, 0, 0, 0.2f, 0.2f, 0, 30, -1}));
   EXPECT_TRUE(clas(3).blank());
   EXPECT_EQ(clas(2).str(), "bed");
 
-  EXPECT_FLOAT_EQ(cunit.theta, 0.7f);
-  EXPECT_FLOAT_EQ(ccs.kstl(3), 25.0f);
-  EXPECT_EQ(cmixing.ntube, 20);
-  EXPECT_EQ(ccs.ntabv, 40);
-  EXPECT_FLOAT_EQ(creach.xsec(1), 1250.0f);
+  EXPECT_EQ(std::vector<float>({cunit.theta, ccs.kstl(3), creach.xsec(1)}),
+            std::vector<float>({0.7f, 25, 1250}));
+  EXPECT_EQ(std::vector<int>({cmixing.ntube, ccs.ntabv}), std::vector<int>({20, 40}));
 
   model_init();
   EXPECT_FLOAT_EQ(cunit.theta, 0.55f);

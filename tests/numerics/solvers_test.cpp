@@ -193,12 +193,3 @@ TEST(MmtriDeathTest, TooManyEquationsAndZeroFirstElementEndTheRun) {
   EXPECT_EQ(count(slurp("mmtri_zero.lst"), "**fatal error: mmtri: first element =0"), 1);
   std::remove("mmtri_zero.lst");
 }
-
-TEST(Mmset, FillsOnlyTheCount) {
-  float a[4] = {1, 2, 3, 4};
-  mmset(a, 0, 9);
-  EXPECT_EQ(a[0], 1);
-  mmset(a, 3, 9);
-  EXPECT_EQ(a[2], 9);
-  EXPECT_EQ(a[3], 4);
-}

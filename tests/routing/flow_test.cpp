@@ -59,9 +59,7 @@ TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
   go("rx_default");
   EXPECT_EQ(cinput.cmesg.trimmed(), ">results on file rx_default");
   EXPECT_EQ(cunit.tstart, 0.0f);  // model time restored
-  EXPECT_EQ(starts, 1);
-  EXPECT_EQ(ends, 1);
-  EXPECT_EQ(nsteps, 1000);
+  EXPECT_EQ(std::vector<int>({starts, ends, nsteps}), std::vector<int>({1, 1, 1000}));
   ASSERT_EQ(frames.size(), 1000u);
   EXPECT_EQ(frames.back().panel[2].trimmed(), "     1000     100.00       0.10");
   EXPECT_EQ(frames.back().panel[1].trimmed(), "Step.....  Time/h...  Timestep/h..");
@@ -69,17 +67,14 @@ TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
   EXPECT_EQ(cinput.title.sub(81, 100), "Longitudinal Section");
 
   const RxresData d = read("rx_default");
-  EXPECT_EQ(d.recl, 165);
-  EXPECT_EQ(d.nsec, 10);
-  EXPECT_EQ(d.ndim * 100 + d.nz * 10 + d.jbl, 112);
+  EXPECT_EQ(std::vector<int>({d.recl, d.nsec, d.ndim, d.nz, d.jbl, d.nvar, d.end_markers}),
+            std::vector<int>({165, 10, 1, 1, 2, 4, 2}));
   EXPECT_EQ(d.title.substr(0, 12), "Test reach  ");
-  EXPECT_EQ(d.nvar, 4);
   ASSERT_EQ(d.names.size(), 5u);
   EXPECT_EQ(d.names[3], std::string("  Flow Velocity [m/s]") + std::string(11, ' '));
   EXPECT_FLOAT_EQ(d.xkm[0], -4.5f);
   ASSERT_EQ(d.states.size(), 1001u);  // records 5 to 1005
   EXPECT_EQ(d.states.back().record, 1005);
-  EXPECT_EQ(d.end_markers, 2);
   std::ifstream f("rx_default", std::ios::binary | std::ios::ate);
   EXPECT_EQ(static_cast<long>(f.tellg()), 1007L * 165);
   const RxresData::State& s = d.states[500];
@@ -106,11 +101,11 @@ TEST_F(RoutingRun, StepMenuAndHydrographLines) {
   answers = {RoutingAnswer::Discharge, RoutingAnswer::Halt, RoutingAnswer::Exit};
   go("rx_menu");
   ASSERT_EQ(frames.size(), 3u);
-  EXPECT_EQ(frames[0].item * 10 + frames[0].option, 10);
-  EXPECT_EQ(frames[1].item * 10 + frames[1].option, 24);
-  EXPECT_FALSE(frames[1].wait);
-  EXPECT_EQ(frames[2].item * 10 + frames[2].option, 20);
-  EXPECT_TRUE(frames[2].wait);
+  // (item, option, waiting) of the three frames.
+  const int seen[3][3] = {{1, 0, 0}, {2, 4, 0}, {2, 0, 1}};
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(std::vector<int>({frames[k].item, frames[k].option, int(frames[k].wait)}),
+              std::vector<int>(seen[k], seen[k] + 3)) << k;
   EXPECT_EQ(cinput.title.sub(201, 206), "[m3/s]");
   EXPECT_EQ(routing_items.item, 2);  // kept for the next run
 

@@ -8,6 +8,7 @@
 #include "graphics/grfixture.hpp"
 #include "input/units.hpp"
 #include "model/model.hpp"
+#include "model/profile.hpp"
 #include "sections/sections.hpp"
 
 namespace riv {
@@ -31,11 +32,8 @@ class Clist : public GrFixture {
   static void add(const std::string& name, float km, const std::vector<float>& y,
                   const std::vector<float>& z) {
     const int k = ++creach.ncs;
-    ccs.np = static_cast<int>(y.size());
-    for (int i = 1; i <= ccs.np; ++i) ccs.ysec(i) = y[i - 1], ccs.zsec(i) = z[i - 1];
-    for (int i = 1; i <= ccs.np; ++i) ccs.iclass(i) = 1;
     ccs.cskm = km;
-    cswrite(k);
+    test::store_profile(k, y, z);
     cchar.csname(k) = name;
   }
   // Runs the command: Done in the text window, the keys of the sequence

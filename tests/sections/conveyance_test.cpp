@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/model.hpp"
+#include "model/profile.hpp"
 #include "sections/sections.hpp"
 
 namespace riv {
@@ -21,14 +22,7 @@ class Conveyance : public ::testing::Test {
   // Stores a profile as section 1 and loads it.
   void put(const std::vector<float>& y, const std::vector<float>& z, std::vector<int> cls = {},
            int kind = 0) {
-    ccs.np = static_cast<int>(y.size());
-    for (int i = 1; i <= ccs.np; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = cls.empty() ? 1 : cls[i - 1];
-    }
-    ccs.kind = kind;
-    cswrite(1);
+    test::store_profile(1, y, z, cls, kind);
     csrea(1, 0.0f);
   }
   // Properties at zw; returns the level cscnv leaves.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/model.hpp"
+#include "model/profile.hpp"
 #include "sections/sections.hpp"
 
 namespace riv {
@@ -19,14 +20,7 @@ class Lateral : public ::testing::Test {
     cchar.csname(1) = "wide";
   }
   void put(const std::vector<float>& y, const std::vector<float>& z, std::vector<int> cls = {}) {
-    ccs.np = static_cast<int>(y.size());
-    for (int i = 1; i <= ccs.np; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = cls.empty() ? 1 : cls[i - 1];
-    }
-    ccs.kind = 2;
-    cswrite(1);
+    test::store_profile(1, y, z, cls, 2);
     csrea(1, 0.0f);
   }
   int run(float zw, float s, int it = 0) {

@@ -2,20 +2,14 @@
 #pragma once
 
 #include "model/model.hpp"
+#include "model/profile.hpp"
 #include "steady/steady.hpp"
 
 namespace riv::test {
 
 // Stores section "R20": a rectangle 20 m wide with walls `wall` m high.
 inline void store_r20(float wall) {
-  ccs.np = 4;
-  const float y[] = {0, 0, 20, 20}, z[] = {wall, 0, 0, wall};
-  for (int i = 1; i <= 4; ++i) {
-    ccs.ysec(i) = y[i - 1];
-    ccs.zsec(i) = z[i - 1];
-    ccs.iclass(i) = 1;
-  }
-  cswrite(1);
+  store_profile(1, {0, 0, 20, 20}, {wall, 0, 0, wall});
   creach.ncs = 1;
   cchar.csname(1) = "R20";
 }

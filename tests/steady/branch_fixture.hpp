@@ -9,6 +9,7 @@
 
 #include "input/units.hpp"
 #include "model/model.hpp"
+#include "model/profile.hpp"
 #include "steady/steady.hpp"
 
 namespace riv::test {
@@ -30,15 +31,8 @@ class BranchTest : public ::testing::Test {
   int section(const std::string& name, const std::vector<float>& y, const std::vector<float>& z,
               int kind = 0) {
     const int isec = ++creach.ncs;
-    ccs.np = static_cast<int>(y.size());
-    for (int i = 1; i <= ccs.np; ++i) {
-      ccs.ysec(i) = y[i - 1];
-      ccs.zsec(i) = z[i - 1];
-      ccs.iclass(i) = 1;
-    }
-    ccs.kind = kind;
     ccs.cskm = 0.0f;
-    cswrite(isec);
+    store_profile(isec, y, z, {}, kind);
     cchar.csname(isec) = name;
     return isec;
   }
