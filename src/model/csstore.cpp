@@ -10,6 +10,7 @@
 
 #include "graphics/dialogs.hpp"
 #include "input/fformat.hpp"
+#include "input/input.hpp"
 #include "model/model.hpp"
 
 namespace riv {
@@ -233,6 +234,19 @@ void csinq(int& isec, std::span<char> name) {
     }
   }
   show(fformat("('cross-section ''',a,''' not found')", {key}));
+}
+
+int cs_by_number_or_name(FStr<8>& name) {
+  int isec = std::min(iicnv(name.view()), creach.ncs);
+  FStr<8> found = name;
+  if (isec > 0) {
+    csinq(isec, found.span());
+    name = found;
+  } else {
+    isec = 0;
+    csinq(isec, found.span());
+  }
+  return isec;
 }
 
 }  // namespace riv

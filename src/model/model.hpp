@@ -249,6 +249,10 @@ void csrea(int isec, float dzb);
 // isec > 0: name receives its section name; isec = 0: name is looked up and
 // isec receives its number, or stays 0 with a message.
 void csinq(int& isec, std::span<char> name);
+// The section a user names in a form: a number (limited to the list) or a
+// name; the name field receives the section's name. 0 when none is found
+// (with the not-found message).
+int cs_by_number_or_name(FStr<8>& name);
 
 // ---- Reader of the model input file ----
 // Reads the whole model input file `name` into the records (the file dialog

@@ -128,15 +128,7 @@ BdloadResult bdload_compute(BdloadInput& in, const Hydrograph& h) {
   const Cunit& u = cunit;
 
   // Section by number (limited to the list) or by name.
-  int isec = std::min(iicnv(in.name.view()), creach.ncs);
-  FStr<8> name = in.name;
-  if (isec > 0) {
-    csinq(isec, name.span());
-    in.name = name;
-  } else {
-    isec = 0;
-    csinq(isec, name.span());
-  }
+  int isec = cs_by_number_or_name(in.name);
   if (isec == 0) {
     r.status = 1;
     return r;

@@ -125,15 +125,7 @@ int discr_compute(DiscrState& s, float zshown, int& nlines) {
   DiscrInput& in = s.in;
   nlines = 0;
 
-  int isec = std::min(iicnv(in.name.view()), creach.ncs);
-  FStr<8> name = in.name;
-  if (isec > 0) {
-    csinq(isec, name.span());
-    in.name = name;
-  } else {
-    isec = 0;
-    csinq(isec, name.span());
-  }
+  int isec = cs_by_number_or_name(in.name);
   if (isec == 0) return 1;
   s.isec = isec;
   if (in.slope < 1.0e-5f) return 2;
