@@ -19,7 +19,7 @@ status=0
 ../build/rivsim --headless --script ../examples/reach/demo.script "$model" "$@" || status=$?
 echo
 echo "results in $(pwd):"
-for f in out waterlevel_table.txt; do
+for f in out waterlevel_table.txt velocity_K3000.txt section_list.txt; do
   [ -f "$f" ] && echo "  $f"
 done
 if [ -f waterlevel_table.txt ]; then
