@@ -23,6 +23,31 @@ constexpr int kSaveUnit = 98;    // a text window saved to a file
 constexpr int kEditLength = 128;  // the field editor's buffer
 constexpr int kStack = 5, kHistory = 200;
 
+// One key press, button press or window change of a dialog.
+struct DlgEvent {
+  int type = 0, x = 0, y = 0, code = 0;
+};
+
+// Waits for the next event other than an expose; the dialog is drawn again
+// on every expose.
+template <class Draw>
+DlgEvent next_event(Draw&& draw) {
+  for (;;) {
+    DlgEvent e;
+    grxevn(e.type, e.x, e.y, e.code);
+    if (e.type != kGrxExpose) return e;
+    draw();
+  }
+}
+
+// Lines a list scrolls for an event: Up and Down keys by one, the mouse
+// wheel by three; 0 for any other event.
+int scroll_step(const DlgEvent& e) {
+  if (e.type == kGrxKeyPress) return e.code == 16 ? -1 : e.code == 18 ? 1 : 0;
+  if (e.type == kGrxButtonPress) return e.code == 4 ? -3 : e.code == 5 ? 3 : 0;
+  return 0;
+}
+
 // Device position of the plot origin in pixel mode.
 void origin(int& ox, int& oy) {
   const GrComn& c = grcomn;
@@ -390,12 +415,7 @@ bool pick_colour(int x0, int y0, int& col) {
   draw();
   bool got = false;
   for (;;) {
-    int type = 0, x = 0, y = 0, code = 0;
-    grxevn(type, x, y, code);
-    if (type == kGrxExpose) {
-      draw();
-      continue;
-    }
+    const auto [type, x, y, code] = next_event(draw);
     if (type == kGrxKeyPress) break;
     if (type != kGrxButtonPress) continue;
     int i = (x - x0 - 4) / s, j = (y - y0 - 4) / s;
@@ -713,25 +733,16 @@ void grtext_raw(int n, const char* lines, int len) {
   draw();
   const int last_top = std::max(0, n - rows);
   for (;;) {
-    int type = 0, x = 0, y = 0, code = 0;
-    grxevn(type, x, y, code);
-    if (type == kGrxExpose) {
-      draw();
-      continue;
-    }
-    int step = 0;
+    const DlgEvent e = next_event(draw);
+    const int step = scroll_step(e);
     bool done = false, save = false;
-    if (type == kGrxKeyPress) {
-      int k = std::toupper(code < 256 ? code : 0);
-      if (code == 16) step = -1;
-      if (code == 18) step = 1;
-      done = k == 'D' || code == 12;
+    if (e.type == kGrxKeyPress) {
+      int k = std::toupper(e.code < 256 ? e.code : 0);
+      done = k == 'D' || e.code == 12;
       save = k == 'S';
-    } else if (type == kGrxButtonPress) {
-      if (code == 4) step = -3;
-      if (code == 5) step = 3;
-      done = in_box(x, y, dbx, by + 4, 60, 17);
-      save = in_box(x, y, sbx, by + 4, 60, 17);
+    } else if (e.type == kGrxButtonPress) {
+      done = in_box(e.x, e.y, dbx, by + 4, 60, 17);
+      save = in_box(e.x, e.y, sbx, by + 4, 60, 17);
     }
     if (done) break;
     if (save) {
@@ -785,20 +796,12 @@ void grchoice(int n, const FStr<32>* items, std::string_view title, int& choice)
     choice = k;
   } else {
     for (;;) {
-      int type = 0, x = 0, y = 0, code = 0;
-      grxevn(type, x, y, code);
-      if (type == kGrxExpose) {
-        draw();
-        continue;
-      }
-      int step = 0;
+      const DlgEvent e = next_event(draw);
+      const auto [type, x, y, code] = e;
+      const int step = scroll_step(e);
       if (type == kGrxKeyPress) {
         if (code == 11 || code == 12) break;
-        if (code == 16) step = -1;
-        if (code == 18) step = 1;
       } else if (type == kGrxButtonPress) {
-        if (code == 4) step = -3;
-        if (code == 5) step = 3;
         if (code <= 3) {
           int r = (y - by - 22) / 16;
           if (y >= by + 22 && r < rows && top + r < n && x >= bx && x <= bx + bw) {
