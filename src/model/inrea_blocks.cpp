@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "model/inrea_local.hpp"
 #include "model/model.hpp"
@@ -96,7 +96,7 @@ void load_listed(int n) {
 }
 
 void branch_full() {
-  grmesg("Too many cross-sections in branch");
+  iimesg("Too many cross-sections in branch");
   creach.nsec = 0;
   inr.ended = true;
 }

@@ -94,7 +94,7 @@ struct Cinput {
   FStr<60> filres{"rxres"};     // routing and mixing result file
   FStr<60> cfilin;              // directory of the file dialog for the input
   float vcontr = 0.1f;          // largest rate of change of an imposed level, m/h
-  FStr<128> cmesg;              // message line text (shown with grmesg)
+  FStr<128> cmesg;              // message line text (shown with iimesg)
 };
 
 // ---- Section work record, roughness classes, common table ----
