@@ -51,7 +51,7 @@ void add_loads(int nsec, int ntube, float tsec, float dt) {
   while (row <= mxtabc) {
     const int len = whole(tb(row, 1));
     if (len <= 0 || row + len - 1 > mxtabc) break;
-    if (whole(tb(row, 2)) == 11 && len >= 4) {
+    if (whole(tb(row, 2)) == kTabLoad && len >= 4) {
       const int n = whole(tb(row + 1, 1));
       const int m = std::min(whole(tb(row + 2, 1)), len - 3);
       const int i1 = std::max(whole(tb(row + 1, 2)), 1);
