@@ -512,8 +512,9 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
       }
       if (ich < 0) {
         // Wheel and right button zoom; an arrow-key pan has redrawn already.
-        if (ich == -9) continue;
-        if (ich == -3 || ich == -4 || ich == -5) grzoom(x, y, ich);
+        if (ich == kMenuPan) continue;
+        if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown)
+          grzoom(x, y, ich);
         redraw = true;
         continue;
       }

@@ -196,7 +196,7 @@ int tube_section(int n, int item, int& itflag) {
       case kFlowDepth: z = h; break;
       case kVelocity: z = da > 0.0f ? qt / da : 0.0f; break;
       case kFlow: z = w > 0.0f ? qt / w : 0.0f; break;
-      case kBedShear: z = dq > 0.0f ? 1000.0f * (us * qt / dq) * (us * qt / dq) : 0.0f; break;
+      case kBedShear: z = dq > 0.0f ? kRhoWater * (us * qt / dq) * (us * qt / dq) : 0.0f; break;
       default: break;
     }
     if (!wet && item != kBedLevel) z = 0.0f;
