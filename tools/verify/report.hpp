@@ -29,11 +29,17 @@ struct Line {
   int symbol = 0;
 };
 
+inline void add_point(Line& l, double x, double y) {
+  l.x.push_back(static_cast<float>(x));
+  l.y.push_back(static_cast<float>(y));
+}
+
 struct Figure {
   std::string file;  // PNG file name in the figure folder
   std::string title, xlabel, ylabel;
   std::vector<Line> lines;
-  int key = 0;  // corner of the key: 0 lower left, 1 upper left, 2 upper right, 3 lower right
+  int key = 0;  // place of the key: 0 lower left, 1 upper left, 2 upper right, 3 lower right,
+               // 4 lower middle
 };
 
 struct Case {
@@ -53,7 +59,7 @@ bool draw_figure(const Figure& f, const std::string& dir);
 
 // Writes the whole report; the figures are linked as folder/file.
 void write_report(const std::string& path, const std::string& folder,
-                  const std::vector<Case>& cases, double seconds);
+                  const std::vector<Case>& cases);
 
 // Number formatting for the tables.
 std::string num(double v, int decimals);

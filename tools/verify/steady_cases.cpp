@@ -31,10 +31,7 @@ Line curve(const std::string& label, int line, int symbol = 0) {
   return l;
 }
 
-void add(Line& l, double x, double y) {
-  l.x.push_back(static_cast<float>(x));
-  l.y.push_back(static_cast<float>(y));
-}
+void add(Line& l, double x, double y) { add_point(l, x, y); }
 
 }  // namespace
 
@@ -149,7 +146,7 @@ Case m1_m2_profiles() {
       const size_t i = static_cast<size_t>(km * 40);
       k.rows.push_back({std::string(r.name) + " depth at km " + num(km, 1), "m", p.ref[i], p.got[i], 0.01});
     }
-    k.rows.push_back({std::string(r.name) + " largest deviation (km " + num(p.x[iw], 1) + ")", "m",
+    k.rows.push_back({std::string(r.name) + " largest deviation (km " + num(p.x[iw], 3) + ")", "m",
                       p.ref[iw], p.got[iw], 0.01});
     Line ref = curve("reference, c = " + num(r.c, 1), 101), ref1 = curve("reference without losses", 1302);
     Line got = curve("RIVSIM", 0, 305), nor = curve("normal depth", 603);
@@ -171,22 +168,23 @@ Case weir_heads() {
   Case k;
   k.title = "Weir heads";
   k.text =
-      "A rectangular channel 10 m wide (walls 6 m, Strickler 30, slope 0.1 %, sections every\n"
+      "A rectangular channel 10 m wide (walls 8 m, Strickler 30, slope 0.1 %, sections every\n"
       "100 m) has a weir of 10 m crest width and coefficient 0.62 at its sixth section, crest\n"
-      "2 m above that section's bed. The energy head on the crest upstream, E - z_crest, is\n"
+      "3 m above that section's bed. The energy head on the crest upstream, E - z_crest, is\n"
       "compared with the weir law Q = (2/3) sqrt(2g) c_w b h^(3/2) (1 - (h_d/h)^3)^(1/3), solved by\n"
       "bisection, where h_d is the program's energy level just downstream of the weir minus the\n"
-      "crest (free flow when it lies below the crest). Free flow at three discharges with normal\n"
+      "crest (free flow when it lies below the crest). Free flow at five discharges with normal\n"
       "depth downstream; submerged flow with the tailwater raised by a downstream level.\n"
       "Tolerance: 3 mm (the level search stops at 1 mm; the program writes (2/3) sqrt(2g) as 2.95).";
   Line ref = curve("weir law", 101), got = curve("RIVSIM", 0, 305);
   struct Run { double q, tail; };  // tail: downstream level above the crest (-99 free)
   const double cw = 0.62, b = 10;
-  for (Run r : {Run{5, -99}, Run{17.11, -99}, Run{40, -99}, Run{17.11, 0.5}, Run{17.11, 0.9}}) {
+  for (Run r : {Run{5, -99}, Run{10, -99}, Run{17.11, -99}, Run{25, -99}, Run{40, -99},
+                Run{17.11, 0.5}, Run{17.11, 0.9}}) {
     Model m;
-    m.rect("R", 10, 6);
+    m.rect("R", 10, 8);
     reach(m, "R", 11, 100, 0.001f);
-    const float crest = creach.dzsec(6) + 2.0f;
+    const float crest = creach.dzsec(6) + 3.0f;
     m.value(0, kFlow, static_cast<float>(r.q), 1);
     m.weir(6, crest, static_cast<float>(b), static_cast<float>(cw));
     if (r.tail < -9)
@@ -213,7 +211,7 @@ Case weir_heads() {
   for (double q = 2; q <= 45; q += 1)
     add(ref, q, std::pow(q / (2.0 / 3.0 * std::sqrt(2 * kG) * cw * b), 2.0 / 3.0));
   k.figures.push_back({"weir.png", "Free weir flow, crest 10 m, coefficient 0.62", "Discharge [m3/s]",
-                       "Energy head on the crest [m]", {ref, got}, 1});
+                       "Head [m]", {ref, got}, 1});
   return k;
 }
 
@@ -319,9 +317,13 @@ Case macdonald() {
   const MacDonald md;
   k.title = "MacDonald's benchmark with a varying bed";
   k.text =
-      "MacDonald's analytic benchmarks build the bed of a channel from a prescribed smooth depth\n"
-      "profile, so that the depth is the exact steady solution. Here the subcritical profile\n"
-      "h(x) = h0 (1 + exp(-16 (x/L - 1/2)^2) / 2) with h0 = 1.2 m in a rectangle 10 m wide\n"
+      "MacDonald's analytic benchmarks (I. MacDonald et al., Analytic benchmark solutions for\n"
+      "open-channel flows, J. Hydraulic Engineering 123(11), 1997; collected in the SWASHES\n"
+      "suite, Delestre et al., 2013) build the bed of a channel from a prescribed smooth depth\n"
+      "profile, so that the depth is the exact steady solution. Here the profile of their\n"
+      "subcritical case, h(x) = h0 (1 + exp(-16 (x/L - 1/2)^2) / 2), with h0 = 1.2 m instead of\n"
+      "the critical depth (4/g)^(1/3) so that the flow stays clearly subcritical (Froude number\n"
+      "at most 0.49), in a rectangle 10 m wide\n"
       "(walls 4 m, Manning n = 0.033), Q = 20 m3/s, L = 1000 m; the bed slope follows from\n"
       "S0 = Sf + (1 - c Fr^2) dh/dx and is integrated (Simpson, 0.5 m) from the downstream end,\n"
       "where the given level is the closed-form depth. With the momentum form of the solver\n"
@@ -372,8 +374,19 @@ Case macdonald() {
     lines.push_back(got);
   }
   ccs.lmomen = 0;
+  // Levels of the last run (energy form) over its bed.
+  Line zb = curve("bed (energy form)", 4), zw = curve("water level, closed form", 101);
+  Line zg = curve("water level, RIVSIM", 0, 305);
+  for (int i = 1; i <= creach.nsec; ++i) {
+    const double x = (i - 1) * 10.0;
+    add(zb, x, creach.zbed(i));
+    add(zw, x, creach.zbed(i) + md.h(x));
+    if (i % 2 == 1) add(zg, x, creach.zwl(i));
+  }
+  k.figures.push_back({"macdonald_levels.png", "MacDonald benchmark: bed and water level",
+                       "Distance [m]", "Level [m]", {zb, zw, zg}, 0});
   k.figures.push_back({"macdonald.png", "MacDonald benchmark: rectangle 10 m, n 0.033, 20 m3/s",
-                       "Distance [m]", "Depth [m]", lines, 0});
+                       "Distance [m]", "Depth [m]", lines, 2});
   return k;
 }
 
@@ -431,7 +444,7 @@ Case lateral_distribution() {
   k.rows.push_back({"largest deviation (y = " + num(yw, 2) + " m)", "m/s", 0, worst, 0.01 * std::sqrt(u2)});
   k.rows.push_back({"discharge", "m3/s", qref, qgot, 0.01 * qref, 2});
   k.figures.push_back({"lateral.png", "Lateral distribution, rectangle 40 m, depth 2 m",
-                       "Lateral position [m]", "Velocity [m/s]", {ref, got}, 3});
+                       "Lateral position [m]", "Velocity [m/s]", {ref, got}, 4});
   return k;
 }
 
