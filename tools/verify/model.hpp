@@ -13,7 +13,7 @@
 namespace riv::verify {
 
 // Condition kinds of the common table.
-constexpr int kHq = 1, kWeir = 2, kLevel = 6, kFlow = 7, kFroude = 8, kSlope = 9;
+constexpr int kLevel = kTabLevel, kFlow = kTabInflow, kFroude = kTabCritical, kSlope = kTabSlope;
 
 class Model {
  public:
@@ -62,35 +62,21 @@ class Model {
   // Condition record at position n: pairs (time, value); code 1 upstream
   // inflow for kind kFlow.
   void cond(int n, int kind, const std::vector<std::pair<float, float>>& rows, int code = 0) {
-    const int r = irow_, m = static_cast<int>(rows.size());
+    const int m = static_cast<int>(rows.size());
     ++ccs.nstruc;
-    ccs.tabc(r, 1) = static_cast<float>(m + 3);
-    ccs.tabc(r, 2) = 0.0f;
-    ccs.tabc(r + 1, 1) = static_cast<float>(n);
-    ccs.tabc(r + 1, 2) = static_cast<float>(kind);
-    ccs.tabc(r + 2, 1) = static_cast<float>(m);
-    ccs.tabc(r + 2, 2) = static_cast<float>(code);
     for (int i = 0; i < m; ++i) {
-      ccs.tabc(r + 3 + i, 1) = rows[i].first;
-      ccs.tabc(r + 3 + i, 2) = rows[i].second;
+      ccs.tabc(irow_ + 3 + i, 1) = rows[i].first;
+      ccs.tabc(irow_ + 3 + i, 2) = rows[i].second;
     }
     if (kind != kFlow && n >= 1) creach.ifix(n) = 1;
-    end(r + m + 3);
+    irow_ = tabc_condition(irow_, n, static_cast<TabKind>(kind), m, code);
   }
   void value(int n, int kind, float v, int code = 0) { cond(n, kind, {{0.0f, v}}, code); }
   // Weir at position n: crest level, width, discharge coefficient.
   void weir(int n, float crest, float width, float cw) {
-    const int r = irow_;
     ++ccs.nstruc;
-    ccs.tabc(r, 1) = 4.0f;
-    ccs.tabc(r + 1, 1) = static_cast<float>(n);
-    ccs.tabc(r + 1, 2) = static_cast<float>(kWeir);
-    ccs.tabc(r + 2, 1) = crest;
-    ccs.tabc(r + 2, 2) = width;
-    ccs.tabc(r + 3, 1) = cw;
-    ccs.tabc(r + 3, 2) = 1.0f;
     if (n >= 1) creach.ifix(n) = 1;
-    end(r + 4);
+    irow_ = tabc_structure(irow_, n, kTabWeir, crest, width, cw, 1);
   }
   // Runs the backwater solver; true on success.
   static bool backwater() {
@@ -101,10 +87,6 @@ class Model {
   static float depth(int n) { return creach.zwl(n) - creach.zbed(n); }
 
  private:
-  void end(int r) {
-    irow_ = r;
-    ccs.tabc(irow_, 1) = 0.0f;
-  }
   int irow_ = 1;
 };
 

@@ -103,8 +103,9 @@ Case mixing_balance() {
   }
   creach.qsl(1) = creach.qsr(1) = static_cast<float>(q / 2);
   // Load record: section, tubes 4..6, (time s, load g/s).
-  const float rows[][2] = {{5, 11}, {nload, 4}, {2, 6}, {0, 50}, {1e6f, 50}, {0, 0}};
-  for (int r = 0; r < 6; ++r) ccs.tabc(r + 1, 1) = rows[r][0], ccs.tabc(r + 1, 2) = rows[r][1];
+  ccs.tabc(4, 1) = 0, ccs.tabc(4, 2) = 50;
+  ccs.tabc(5, 1) = 1e6f, ccs.tabc(5, 2) = 50;
+  tabc_load(1, nload, 4, 6, 2);
   cmixing.ntube = 10;
   cmixing.decay = static_cast<float>(kdecay);
   cinput.filres = "mixres";
