@@ -34,11 +34,14 @@ double axis_step(double r) {
   return 10 * p;
 }
 
-// The interval count between lo and hi that wastes the least of the axis.
-int intervals(double lo, double hi, int fewest, int most) {
-  int best = most;
+// The interval count between lo and hi that wastes the least of the axis;
+// with `even` only even counts (the y-axis label, written just above the
+// middle tick, then falls between two tick labels).
+int intervals(double lo, double hi, int fewest, int most, bool even) {
+  int best = most - (even && most % 2 == 1 ? 1 : 0);
   double waste = 1e300;
   for (int n = most; n >= fewest; --n) {
+    if (even && n % 2 == 1) continue;
     const double st = axis_step((hi - lo) / n);
     const double w = n * st - (hi - lo);
     if (std::ceil(hi / st) - std::floor(lo / st) <= n && w < waste * 0.999) waste = w, best = n;
@@ -66,8 +69,8 @@ bool draw_figure(const Figure& f, const std::string& dir) {
   if (!x.empty()) {
     const auto [x0, x1] = std::minmax_element(x.begin(), x.end());
     const auto [y0, y1] = std::minmax_element(y.begin(), y.end());
-    grcomn.NXINGR = intervals(*x0, std::max(*x1, *x0 + 1e-3f), 14, 24);
-    grcomn.NYINGR = intervals(*y0, std::max(*y1, *y0 + 1e-3f), 10, 18);
+    grcomn.NXINGR = intervals(*x0, std::max(*x1, *x0 + 1e-3f), 14, 24, false);
+    grcomn.NYINGR = intervals(*y0, std::max(*y1, *y0 + 1e-3f), 10, 18, true);
   }
   FStr<240> titles;
   fassign(std::span<char>(titles.c, 80), f.title);
