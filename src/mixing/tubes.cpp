@@ -218,6 +218,11 @@ void tubes() {
   MixDisplay& disp = mix_display();
   int nt = cmixing.ntube;
   disp.ask_int("number of streamtubes", nt);
+  // Refused before the quantity is chosen and the flow computed.
+  if (nt < 1) {
+    iimesg("number of streamtubes must be at least 1");
+    return;
+  }
   cmixing.ntube = std::min(nt, mxtube);
 
   static const FStr<32> items[5] = {"  Bed Level [m]", "  Flow Depth [m]", "  Velocity [m/s]",
