@@ -44,9 +44,14 @@ void show(const std::string& text) {
   grmesg(cinput.cmesg.view());
 }
 
+unsigned generation = 1;
+
 }  // namespace
 
+unsigned cs_generation() { return generation; }
+
 void csstore_clear() {
+  ++generation;
   std::vector<SecRec>().swap(store());
 }
 
@@ -56,6 +61,7 @@ void cswrite(int isec) {
     show(fformat("('cross-section',i6,' not stored:',i6,' points')", {isec, np}));
     return;
   }
+  ++generation;
   std::vector<SecRec>& s = store();
   if (static_cast<int>(s.size()) < isec) s.resize(isec);
   SecRec& r = s[isec - 1];

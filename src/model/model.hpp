@@ -243,6 +243,10 @@ void model_reset_for_reading();
 void cswrite(int isec);
 // Forgets every stored section.
 void csstore_clear();
+// Generation of the store, 1 at the start and counted up by every cswrite and
+// csstore_clear: what was computed from the stored sections under another
+// generation is stale.
+unsigned cs_generation();
 // Loads section isec into the work record and shifts its main-channel bed by
 // dzb; isec = 0 leaves the work record unchanged.
 void csrea(int isec, float dzb);

@@ -225,12 +225,164 @@ void csval(int isec, float& zw, float dzb, float slope, int& itflag) {
   }
 }
 
+namespace {
+
+// What the trapezoid sum needs of each segment i (points i, i+1) of the
+// loaded section independently of the level: its lateral length, the length
+// of the whole segment and that length over the Strickler power. The table
+// rows then evaluate fully wet segments without a root or a division, with
+// the same operations as cscnv and so the same results.
+struct SegTable {
+  float dy[mxpt];   // |y(i+1) - y(i)|
+  float p[mxpt];    // sqrt(dz^2 + dy^2) of the whole segment
+  float q[mxpt];    // p / rks(i)^1.5, the segment's share of the roughness sum
+  float k15[mxpt];  // rks(i)^1.5
+  int imin = 1;     // first lowest point of the shifted profile
+};
+
+void seg_table(SegTable& t) {
+  const Ccs& c = ccs;
+  const float* y = c.ysec.data();
+  const float* z = c.zsec.data();
+  cs_k15(t.k15);
+  float zlow = z[0] + 1.0f;
+  for (int i = 0; i < c.np; ++i) {
+    if (z[i] < zlow) {
+      zlow = z[i];
+      t.imin = i + 1;
+    }
+    if (i + 1 >= c.np) break;
+    const float dz = z[i] - z[i + 1];
+    const float dy = std::fabs(y[i + 1] - y[i]);
+    t.dy[i] = dy;
+    t.p[i] = std::sqrt(dz * dz + dy * dy);
+    t.q[i] = t.k15[i] > 0.0f ? t.p[i] / t.k15[i] : 0.0f;
+  }
+}
+
+// Wetted range of the loaded profile at zw as csdry finds it, without
+// writing depths: 0 when nothing is wet.
+void wet_range(const SegTable& t, float zw, int& il, int& ir) {
+  const Ccs& c = ccs;
+  const float* z = c.zsec.data();
+  const int n = c.np;
+  il = ir = 0;
+  if (c.lmain == 1) {
+    const int m = t.imin;
+    if (!(zw > z[m - 1])) {
+      il = ir = m;
+      return;
+    }
+    il = 1;
+    for (int i = m - 1; i >= 1; --i) {
+      if (!(zw > z[i - 1])) {
+        il = i;
+        break;
+      }
+    }
+    ir = n;
+    for (int i = m + 1; i <= n; ++i) {
+      if (!(zw > z[i - 1])) {
+        ir = i;
+        break;
+      }
+    }
+    return;
+  }
+  for (int i = 2; i <= n; ++i) {
+    if (zw > z[i - 1]) {
+      il = i - 1;
+      break;
+    }
+  }
+  for (int i = n - 1; i >= 1; --i) {
+    if (zw > z[i - 1]) {
+      ir = i + 1;
+      break;
+    }
+  }
+  if (il == 0 && ir > 0) il = 1;
+  if (ir == 0 && il > 0) ir = n;
+}
+
+// cscnv at zw for one row of the table, from the segment table. Returns
+// false where cscnv would find no flow (the caller then runs cscnv itself,
+// which reports it); the depths hp and dry flags are not written.
+bool cscnv_row(const SegTable& t, float zw) {
+  Ccs& c = ccs;
+  int il, ir;
+  wet_range(t, zw, il, ir);
+  if (ir == 0 || ir <= il) return false;
+  const float* y = c.ysec.data() - 1;  // 1-based
+  const float* z = c.zsec.data() - 1;
+  float d = y[ir] - y[il];
+  if (d == 0.0f) d = y[ir - 1] - y[il];
+
+  float area = 0.0f, perim = 0.0f, wtop = 0.0001f, s = 0.0f;
+  bool blocked = false, wet = false;
+  for (int i = il; i < ir; ++i) {
+    const float zi = z[i], zj = z[i + 1];
+    const bool wi = zw > zi, wj = zw > zj;
+    if (!wi && !wj) continue;
+    wet = true;
+    const float hi = wi ? zw - zi : 0.0f;
+    const float hj = wj ? zw - zj : 0.0f;
+    float a, p, dy, share;
+    if (wi && wj) {
+      // a = (h(i) + h(i+1)) / 2 dy over the whole segment
+      dy = t.dy[i - 1];
+      a = (hi + hj) / 2.0f * dy;
+      p = t.p[i - 1];
+      share = t.q[i - 1];
+    } else {
+      // Only the wet part of a segment that crosses the water line.
+      float dz = zi - zj;
+      dy = t.dy[i - 1];
+      if (zi > zw) {
+        const float f = hj / std::fabs(dz);
+        dz *= f;
+        dy *= f;
+      } else if (zj > zw) {
+        const float f = hi / std::fabs(dz);
+        dz *= f;
+        dy *= f;
+      }
+      a = (hi + hj) / 2.0f * dy;
+      p = std::sqrt(dz * dz + dy * dy);
+      share = t.k15[i - 1] > 0.0f ? p / t.k15[i - 1] : 0.0f;
+    }
+    if ((y[i + 1] - y[i]) * d < 0.0f) {
+      a = -a;
+      dy = -dy;
+    }
+    area += a;
+    perim += p;
+    wtop += dy;
+    if (p > 0.0f) {
+      if (t.k15[i - 1] > 0.0f)
+        s += share;
+      else
+        blocked = true;
+    }
+  }
+  if (!wet || !(area > 0.0f) || (s < 1e-20f && !blocked)) return false;
+  c.area = area;
+  c.perim = perim;
+  c.wtop = std::max(wtop, 0.0001f);
+  c.conv = blocked ? 0.0f : area * std::pow(area / s, 0.666667f);
+  c.rhyd = area / perim;
+  return true;
+}
+
+}  // namespace
+
 void cstab(int isec, float zoff, float dzb, int& itmax) {
-  static float k15[mxpt];  // roughness powers of the loaded section
+  static SegTable seg;  // level-independent values of the loaded section
+  const float* k15 = seg.k15;
   Ccs& c = ccs;
   csrea(isec, dzb);
   itmax = 0;
-  cs_k15(k15);
+  seg_table(seg);
   const int nt = std::min(c.ntabv, mxtabv);
 
   c.ztab(1) = c.zmin + zoff;
@@ -250,7 +402,9 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
       int it = 0;
       vdis_k(isec, zc, 0.001f, it, k15);
       itmax = std::max(itmax, it);
-    } else {
+    } else if (i == nt || c.np == 1 || !cscnv_row(seg, zc)) {
+      // The last row in full, so that depths and dry flags are those of
+      // the top of the table as always.
       cscnv_k(zc, k15);
     }
     c.ztab(i) = zoff + zc;
