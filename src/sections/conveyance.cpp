@@ -238,6 +238,7 @@ struct SegTable {
   float q[mxpt];    // p / rks(i)^1.5, the segment's share of the roughness sum
   float k15[mxpt];  // rks(i)^1.5
   int imin = 1;     // first lowest point of the shifted profile
+  float zlow = 0.0f;  // its level
 };
 
 void seg_table(SegTable& t) {
@@ -258,6 +259,7 @@ void seg_table(SegTable& t) {
     t.p[i] = std::sqrt(dz * dz + dy * dy);
     t.q[i] = t.k15[i] > 0.0f ? t.p[i] / t.k15[i] : 0.0f;
   }
+  t.zlow = zlow;
 }
 
 // Wetted range of the loaded profile at zw as csdry finds it, without
@@ -400,7 +402,13 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
     zc += dzt;
     if (lateral) {
       int it = 0;
-      vdis_k(isec, zc, 0.001f, it, k15);
+      if (i == nt) {
+        vdis_k(isec, zc, 0.001f, it, k15);
+      } else {
+        int il, ir;
+        wet_range(seg, zc, il, ir);
+        vdis_range(isec, zc, 0.001f, it, k15, il, ir, seg.zlow);
+      }
       itmax = std::max(itmax, it);
     } else if (i == nt || c.np == 1 || !cscnv_row(seg, zc)) {
       // The last row in full, so that depths and dry flags are those of

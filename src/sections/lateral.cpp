@@ -359,14 +359,27 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
   }
 
   // Wetted range of points.
-  Grid gr;
+  int il, ir;
   if (ientry == -2) {
-    gr.il = 1;
-    gr.ir = c.np;
+    il = 1;
+    ir = c.np;
   } else {
-    csdry(c.zsec.data(), c.np, zw, gr.il, gr.ir);
+    csdry(c.zsec.data(), c.np, zw, il, ir);
   }
-  if (!(c.zmin < zw) || gr.il < 1 || gr.ir <= gr.il) {
+  vdis_range(isec, zw, slope, itflag, k15, il, ir, c.zmin);
+}
+
+void vdis_range(int isec, float zw, float slope, int& itflag, const float* k15, int il, int ir,
+                float zlow) {
+  Ccs& c = ccs;
+  itflag = 0;
+  c.area = 1e-10f;
+  c.perim = 1e-10f;
+  c.wtop = 0.0001f;
+  Grid gr;
+  gr.il = il;
+  gr.ir = ir;
+  if (!(zlow < zw) || gr.il < 1 || gr.ir <= gr.il) {
     c.ng = 0;
     c.conv = 0.0f;
     c.rhyd = 1e-10f;
