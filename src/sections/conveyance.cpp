@@ -239,6 +239,11 @@ struct SegTable {
   float k15[mxpt];  // rks(i)^1.5
   int imin = 1;     // first lowest point of the shifted profile
   float zlow = 0.0f;  // its level
+  // Running extremes that bound the wetted range (index i-1 for point i):
+  // lowest of points 2..i, lowest of points i..np-1, highest of points
+  // i..imin-1 (i < imin), highest of points imin+1..i (i > imin).
+  float lo_from2[mxpt], lo_to_end[mxpt], hi_to_min[mxpt], hi_from_min[mxpt];
+  bool usable = false;  // a profile section with no level that is not a number
 };
 
 void seg_table(SegTable& t) {
@@ -260,10 +265,36 @@ void seg_table(SegTable& t) {
     t.q[i] = t.k15[i] > 0.0f ? t.p[i] / t.k15[i] : 0.0f;
   }
   t.zlow = zlow;
+  const int n = c.np;
+  t.usable = n > 1;
+  for (int i = 0; i < n; ++i) t.usable = t.usable && !std::isnan(z[i]);
+  for (int i = 2; i <= n; ++i)
+    t.lo_from2[i - 1] = i == 2 ? z[1] : std::min(t.lo_from2[i - 2], z[i - 1]);
+  for (int i = n - 1; i >= 1; --i)
+    t.lo_to_end[i - 1] = i == n - 1 ? z[i - 1] : std::min(t.lo_to_end[i], z[i - 1]);
+  for (int i = t.imin - 1; i >= 1; --i)
+    t.hi_to_min[i - 1] = i == t.imin - 1 ? z[i - 1] : std::max(t.hi_to_min[i], z[i - 1]);
+  for (int i = t.imin + 1; i <= n; ++i)
+    t.hi_from_min[i - 1] = i == t.imin + 1 ? z[i - 1] : std::max(t.hi_from_min[i - 2], z[i - 1]);
+}
+
+// First k of lo..hi where pred(k) holds, pred being false then true along
+// the range; hi + 1 when it never holds.
+template <class Pred>
+int first_true(int lo, int hi, Pred pred) {
+  while (lo <= hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if (pred(mid))
+      hi = mid - 1;
+    else
+      lo = mid + 1;
+  }
+  return lo;
 }
 
 // Wetted range of the loaded profile at zw as csdry finds it, without
-// writing depths: 0 when nothing is wet.
+// writing depths: 0 when nothing is wet. The running extremes make each
+// end a binary search.
 void wet_range(const SegTable& t, float zw, int& il, int& ir) {
   const Ccs& c = ccs;
   const float* z = c.zsec.data();
@@ -275,34 +306,20 @@ void wet_range(const SegTable& t, float zw, int& il, int& ir) {
       il = ir = m;
       return;
     }
-    il = 1;
-    for (int i = m - 1; i >= 1; --i) {
-      if (!(zw > z[i - 1])) {
-        il = i;
-        break;
-      }
-    }
-    ir = n;
-    for (int i = m + 1; i <= n; ++i) {
-      if (!(zw > z[i - 1])) {
-        ir = i;
-        break;
-      }
-    }
+    // Nearest dry point left of the lowest one (1 if none): the last k < m
+    // with a point at or above zw in k..m-1.
+    const int kl = first_true(1, m - 1, [&](int k) { return !(t.hi_to_min[k - 1] >= zw); });
+    il = kl - 1 >= 1 ? kl - 1 : 1;
+    // Nearest dry point right of it (n if none).
+    const int kr = first_true(m + 1, n, [&](int k) { return t.hi_from_min[k - 1] >= zw; });
+    ir = kr <= n ? kr : n;
     return;
   }
-  for (int i = 2; i <= n; ++i) {
-    if (zw > z[i - 1]) {
-      il = i - 1;
-      break;
-    }
-  }
-  for (int i = n - 1; i >= 1; --i) {
-    if (zw > z[i - 1]) {
-      ir = i + 1;
-      break;
-    }
-  }
+  // First wet point among 2..n, last wet point among 1..n-1.
+  const int f = first_true(2, n, [&](int k) { return zw > t.lo_from2[k - 1]; });
+  if (f <= n) il = f - 1;
+  const int l = first_true(1, n - 1, [&](int k) { return !(zw > t.lo_to_end[k - 1]); });
+  if (l - 1 >= 1) ir = l;
   if (il == 0 && ir > 0) il = 1;
   if (ir == 0 && il > 0) ir = n;
 }
@@ -402,7 +419,7 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
     zc += dzt;
     if (lateral) {
       int it = 0;
-      if (i == nt) {
+      if (i == nt || !seg.usable) {
         vdis_k(isec, zc, 0.001f, it, k15);
       } else {
         int il, ir;
@@ -410,7 +427,7 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
         vdis_range(isec, zc, 0.001f, it, k15, il, ir, seg.zlow);
       }
       itmax = std::max(itmax, it);
-    } else if (i == nt || c.np == 1 || !cscnv_row(seg, zc)) {
+    } else if (i == nt || !seg.usable || !cscnv_row(seg, zc)) {
       // The last row in full, so that depths and dry flags are those of
       // the top of the table as always.
       cscnv_k(zc, k15);
