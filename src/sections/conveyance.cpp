@@ -127,6 +127,9 @@ void cscnv_k(float& zw, const float* k15) {
   float s = 0.0f;        // roughness sum: perimeter / k^1.5
   bool blocked = false;  // a wet segment with Strickler value 0 carries no flow
   bool wet = false;
+  // Without the powers of the load, each is computed where the Strickler
+  // value changes along the profile.
+  float k_last = -1.0f, k15_last = 0.0f;
   for (int i = il; i < ir; ++i) {
     if (c.idry(i) == 1 && c.idry(i + 1) == 1) continue;
     wet = true;
@@ -154,7 +157,11 @@ void cscnv_k(float& zw, const float* k15) {
     perim += p;
     wtop += dy;
     if (p > 0.0f) {  // a segment of no length has no friction
-      const float w = k15 ? k15[i - 1] : k15_of(c.rks(i));
+      if (!k15 && c.rks(i) != k_last) {
+        k_last = c.rks(i);
+        k15_last = k15_of(k_last);
+      }
+      const float w = k15 ? k15[i - 1] : k15_last;
       if (w > 0.0f)
         s += p / w;
       else

@@ -136,6 +136,7 @@ void grid_bed_and_roughness(int isec, const Grid& gr, const float* k15) {
   }
   int lo = 0;   // interval of the ascending profile holding yg(j)
   int ip = il;  // first point of the range beyond yg(j) in the grid direction
+  float k_last = -1.0f, k15_last = 0.0f;  // power of the last Strickler value
   for (int j = 1; j <= ng; ++j) {
     const float xp = c.yg(j);
     if (asc) {
@@ -161,7 +162,11 @@ void grid_bed_and_roughness(int isec, const Grid& gr, const float* k15) {
     if (j == ng) is = ir;
     c.rkg(j) = c.rks(is);
     c.rvg(j) = c.rveg(is);
-    wk15[j - 1] = k15 ? k15[is - 1] : (c.rks(is) > 0.0f ? std::pow(c.rks(is), 1.5f) : 0.0f);
+    if (!k15 && c.rks(is) != k_last) {
+      k_last = c.rks(is);
+      k15_last = k_last > 0.0f ? std::pow(k_last, 1.5f) : 0.0f;
+    }
+    wk15[j - 1] = k15 ? k15[is - 1] : k15_last;
   }
 }
 
