@@ -26,24 +26,24 @@ double cpu_of(const std::string& cmd) {
   return children_cpu() - t0;
 }
 
-std::string dir;  // folder of the generated model
+std::string model_folder;  // folder of the generated model
 
 void remove_model() {
-  if (!dir.empty()) std::system(("rm -rf " + dir).c_str());
+  if (!model_folder.empty()) std::system(("rm -rf " + model_folder).c_str());
 }
 
 // The generated model, made once per benchmark run and removed at its end.
 const std::string& model_dir() {
-  if (dir.empty()) {
+  if (model_folder.empty()) {
     char tmpl[] = "/tmp/rivsim_read_XXXXXX";
-    if (!mkdtemp(tmpl)) return dir;
-    dir = tmpl;
+    if (!mkdtemp(tmpl)) return model_folder;
+    model_folder = tmpl;
     std::atexit(remove_model);
-    const std::string gen =
-        "bash " RIVSIM_SOURCE_DIR "/scripts/gen_large_model.sh " + dir + " plain 1024 1000";
-    if (std::system(gen.c_str()) != 0) dir.clear();
+    const std::string gen = "bash " RIVSIM_SOURCE_DIR "/scripts/gen_large_model.sh " +
+                            model_folder + " plain 1024 1000";
+    if (std::system(gen.c_str()) != 0) model_folder.clear();
   }
-  return dir;
+  return model_folder;
 }
 
 void BM_read_model(benchmark::State& state) {
