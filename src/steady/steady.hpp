@@ -71,6 +71,9 @@ float specp(float z);
 // 0 success, 1 a section is missing or the downstream condition is missing.
 // imode 1: progress bar and completion message shown.
 void bkwat(int& ierr, int imode);
+// Drops the property tables bkwat keeps between runs (they are rebuilt
+// anyway when a reading, a bed change or other settings make them stale).
+void bkwat_forget();
 
 // Counters of the last bkwat call: largest iteration counts of the lateral
 // method (itc) and of the level iteration (itb), inexact sections (ninex, their
