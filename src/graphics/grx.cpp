@@ -352,19 +352,26 @@ void grxtim(std::span<char> text) {
 }
 
 int grx_translate_key(long keysym) {
+  // X keysyms (X11/keysymdef.h) of the keys translated.
+  constexpr long kXkReturn = 0xFF0D, kXkKpEnter = 0xFF8D, kXkEscape = 0xFF1B, kXkDelete = 0xFFFF,
+                 kXkBackSpace = 0xFF08, kXkLeft = 0xFF51, kXkUp = 0xFF52, kXkRight = 0xFF53,
+                 kXkDown = 0xFF54, kXkKpMultiply = 0xFFAA, kXkKp9 = 0xFFB9;
+  // Keypad characters * + , - . / 0..9 lie 0xFF80 above their ASCII codes.
+  constexpr long kXkKeypadOffset = 0xFF80;
   switch (keysym) {
-    case 0xFF0D:
-    case 0xFF8D: return 11;
-    case 0xFF1B: return 12;
-    case 0xFFFF: return 13;
-    case 0xFF08: return 14;
-    case 0xFF51: return 15;
-    case 0xFF52: return 16;
-    case 0xFF53: return 17;
-    case 0xFF54: return 18;
+    case kXkReturn:
+    case kXkKpEnter: return kKeyReturn;
+    case kXkEscape: return kKeyEscape;
+    case kXkDelete: return kKeyDelete;
+    case kXkBackSpace: return kKeyBackspace;
+    case kXkLeft: return kKeyLeft;
+    case kXkUp: return kKeyUp;
+    case kXkRight: return kKeyRight;
+    case kXkDown: return kKeyDown;
     default: break;
   }
-  if (keysym >= 0xFFAA && keysym <= 0xFFB9) return static_cast<int>(keysym - 0xFF80);
+  if (keysym >= kXkKpMultiply && keysym <= kXkKp9)
+    return static_cast<int>(keysym - kXkKeypadOffset);
   return static_cast<int>(keysym);
 }
 

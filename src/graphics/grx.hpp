@@ -23,6 +23,23 @@ constexpr int kGrxButtonPress = 4;
 constexpr int kGrxExpose = 12;
 constexpr int kGrxConfigure = 22;
 
+// Key codes of a key press after translation (grx_translate_key): the
+// editing keys get small numbers below the printable characters.
+constexpr int kKeyReturn = 11;  // Return and keypad Enter
+constexpr int kKeyEscape = 12;
+constexpr int kKeyDelete = 13;
+constexpr int kKeyBackspace = 14;
+constexpr int kKeyLeft = 15;
+constexpr int kKeyUp = 16;
+constexpr int kKeyRight = 17;
+constexpr int kKeyDown = 18;
+// Buttons of a button press: 1..3 left, middle, right; 4 and 5 the wheel.
+constexpr int kButtonLeft = 1;
+constexpr int kButtonMiddle = 2;
+constexpr int kButtonRight = 3;
+constexpr int kWheelUp = 4;
+constexpr int kWheelDown = 5;
+
 class GrxDriver {
  public:
   virtual ~GrxDriver() = default;
