@@ -293,8 +293,8 @@ Case hydraulic_jump() {
   add(seq, xref, hsup(xref));
   add(seq, xref, hn);
   for (int i = 1; i <= n; i += 3) add(got, (i - 1) * dx, Model::depth(i));
-  k.figures.push_back({"jump.png", "Hydraulic jump, rectangle 10 m, 30 m3/s, slopes 3 % and 0.4 %",
-                       "Distance [m]", "Depth [m]", {sup, seq, sub, got}, 3});
+  k.figures.push_back({"jump.png", "Hydraulic jump, 30 m3/s",
+                       "Distance [m]", "Depth [m]", {sup, seq, sub, got}, 5});
   return k;
 }
 
