@@ -63,6 +63,8 @@ void grinfo(int n, FStr<L>* labels, FStr<V>* values) {
 void grmesg(std::string_view text);
 // The message history, oldest first (at most 200 messages of 80 characters).
 std::vector<FStr<80>> grmesg_history();
+// Draws the message stack again (after the screen was cleared).
+void grmesg_show();
 // The text window with Save and Done.
 void grtext_raw(int n, const char* lines, int len);
 template <int N>

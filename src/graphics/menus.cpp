@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,10 @@ struct Rect {
 
 // What the menus remember between calls.
 struct MenuMemory {
-  int last_choice = 0;      // highlighted when a menu is drawn again
+  // The item chosen last in each menu (known by its hot keys and labels),
+  // highlighted when that menu is drawn again.
+  std::map<std::string, int> last_choice;
+  std::string current;      // the menu being shown
   int sticky = 0;           // the sticky item in force (0 none)
   float row_width = 76.5f;  // button width of the last row of buttons
   int rows = 0;             // rows of the last menu
@@ -156,6 +160,11 @@ void dlg_erase(int x, int y, int w, int h) {
   grxply(px, py, 4);
 }
 
+void dlg_restore(int x, int y, int w, int h) {
+  grdump();
+  grxrst(x, y, w + 2, h + 2);
+}
+
 void dlg_show() { grxflp(); }
 
 void dlg_forget_menus() {
@@ -168,7 +177,7 @@ void dlg_forget_menus() {
 namespace {
 
 void erase_boxes(std::vector<Rect>& boxes) {
-  for (const Rect& r : boxes) dlg_erase(r.x, r.y, r.w, r.h);
+  for (const Rect& r : boxes) dlg_restore(r.x, r.y, r.w, r.h);
   boxes.clear();
 }
 
@@ -206,7 +215,8 @@ void draw_menu(int n, const char* items, int len, const std::vector<Button>& b, 
     if (begins(item, "PIN"))
       draw_pin(r.x, r.y, r.w, item);
     else
-      dlg_button(r.x, r.y, r.w, label_of(item), item_colour(item), 0, i + 1 == g_menu.last_choice);
+      dlg_button(r.x, r.y, r.w, label_of(item), item_colour(item), 0,
+                 i + 1 == g_menu.last_choice[g_menu.current]);
   }
   dlg_show();
 }
@@ -234,9 +244,17 @@ void pan(int key) {
   c.INDSGR = 0;
 }
 
+// A menu's name for its memory: the items without their states.
+std::string menu_name(int n, const char* items, int len) {
+  std::string name;
+  for (int i = 0; i < n; ++i)
+    name.append(items + static_cast<size_t>(i) * len + 1, static_cast<size_t>(len - 1)) += '|';
+  return name;
+}
+
 void choose(int ich, const char* items, int len) {
   if (ich <= 0) return;
-  g_menu.last_choice = ich;
+  g_menu.last_choice[g_menu.current] = ich;
   g_menu.sticky = items[static_cast<size_t>(ich - 1) * len] == '<' ? ich : 0;
 }
 
@@ -245,6 +263,7 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
   n = std::max(n, 0);
   if (len < 2) n = 0;
   const int kind = ich;
+  g_menu.current = menu_name(n, items, len);
   grdump();
   grclip(0);
   const int rows = kind < 0 ? 1 : n;
@@ -327,6 +346,8 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
       grxevn(type, ex, ey, code);
     }
     if (type == kGrxExpose) {
+      // The window was uncovered: the picture, then the buttons again.
+      grxrst(0, 0, c.WNDWGR[3], c.WNDWGR[4]);
       draw_menu(n, items, len, b, kind);
       continue;
     }
