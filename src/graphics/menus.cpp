@@ -357,6 +357,13 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
         c.YORGGR = static_cast<float>(ey - 25);
         c.NXINGR = std::max(1, static_cast<int>(ex / (50 * c.XSCLGR) - 4));
         c.NYINGR = static_cast<int>(ey / (50 * c.YSCLGR) - 1.5f);
+        if (redraw) {
+          // The plot control loop opens the window again at its new size and
+          // draws the plot whole.
+          ich = -9;
+          grclip(1);
+          return;
+        }
         b = layout(n, kind);
         draw_menu(n, items, len, b, kind);
       }
