@@ -94,7 +94,7 @@ struct Cinput {
   FStr<60> filres{"rxres"};     // routing and mixing result file
   FStr<60> cfilin;              // directory of the file dialog for the input
   float vcontr = 0.1f;          // largest rate of change of an imposed level, m/h
-  FStr<128> cmesg;              // message line text (shown with grmesg)
+  FStr<128> cmesg;              // message line text (shown with iimesg)
 };
 
 // ---- Section work record, roughness classes, common table ----
@@ -236,6 +236,34 @@ void model_init();
 // per-reading flags to 0, no location, side inflows and bed change to 0,
 // d90 from d90def, empty common table, classes back to "def" and "bed".
 void model_reset_for_reading();
+
+// ---- Records of the common table tabc ----
+// A record starts at row r with (length in rows, head value); row r+1 holds
+// (branch position, kind), row r+2 (count of table rows m, second code), and
+// the (x, value) rows follow; the row after the last record has length 0.
+// Kinds (column 2 of row r+1; a load carries kTabLoad in column 2 of row r,
+// so a culvert and a load share the number):
+enum TabKind : int {
+  kTabHq = 1,         // rating curve: (level, discharge) rows
+  kTabWeir = 2,       // structures: (level, width), (third value, side)
+  kTabGate = 3,
+  kTabSideWeir = 4,
+  kTabSideGate = 5,
+  kTabLevel = 6,      // given water level
+  kTabInflow = 7,     // inflow or discharge hydrograph; second code: side 1/2, 3 discharge
+  kTabCritical = 8,   // critical or Froude level
+  kTabSlope = 9,      // normal-depth level at a given slope
+  kTabCulvert = 11,   // (invert, width), (height, Strickler value), (loss coefficient, -)
+  kTabLoad = 11,      // pollutant load: (section, first tube), (m, last tube), (time s, load)
+};
+// Heads of the records at row r; each ends the chain after the record and
+// returns the row after it. A condition's m table rows are written at rows
+// r+3.. by the caller; its second code and head value (lateral velocity) are
+// written only for an inflow, as the solvers read them only there.
+int tabc_condition(int r, int n, TabKind kind, int m, int code = 0, float vlat = 0.0f);
+int tabc_structure(int r, int n, TabKind kind, float v1, float v2, float v3, int side);
+int tabc_culvert(int r, int n, float inv, float width, float height, float kst, float loss);
+int tabc_load(int r, int source, int tube1, int tube2, int m);
 
 // ---- Cross-section store ----
 // Stores the section held in the work record (np, cskm, xloc, yloc, azim,

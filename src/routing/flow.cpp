@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "routing/routing.hpp"
 #include "steady/steady.hpp"
@@ -82,7 +82,7 @@ void show(const std::string& text) {
   std::string t = text;
   while (!t.empty() && t.back() == '\n') t.pop_back();
   cinput.cmesg = t;
-  grmesg(cinput.cmesg.view());
+  iimesg(cinput.cmesg.view());
 }
 
 std::string line(const std::string& s) {

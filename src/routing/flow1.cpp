@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 #include "numerics/numerics.hpp"
 #include "routing/routing.hpp"
@@ -157,7 +157,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
       if (iflag < 0) {
         if (n == ns) {
           cinput.cmesg = "missing downstream boundary condition";
-          grmesg(cinput.cmesg.view());
+          iimesg(cinput.cmesg.view());
           // Found in the first iteration, before any update: the old
           // state stands.
           iter = 0;

@@ -9,8 +9,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
-#include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
 #include "input/units.hpp"
