@@ -300,7 +300,6 @@ int mix_run() {
 void mix() {
   int ierr = 0;
   bkwat(ierr, 1);
-  bkwat_show_inexact();
   if (ierr != 0) return;
   mix_run();
 }

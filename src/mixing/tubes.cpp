@@ -231,7 +231,6 @@ void tubes() {
 
   int ierr = 0;
   bkwat(ierr, 1);
-  bkwat_show_inexact();
   if (ierr != 0) return;
   if (tubes_compute(ch) != 0) return;
 

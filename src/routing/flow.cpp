@@ -167,7 +167,6 @@ void flow(const RoutingView& view) {
   // Steady start.
   int ierr = 0;
   bkwat(ierr, 1);
-  bkwat_show_inexact();
   if (ierr != 0) return;
   const int ns = rc.nsec;
 

@@ -121,8 +121,7 @@ namespace {
 // plots of the commands after the run wait for the user again, whichever way
 // the run ended (last step, Close, a failed steady state).
 struct StepModeRestore {
-  const int in15 = grcomn.IN15GR;
-  ~StepModeRestore() { grcomn.IN15GR = in15; }
+  ~StepModeRestore() { eprog_end(); }
 };
 }  // namespace
 
