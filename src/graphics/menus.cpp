@@ -258,82 +258,147 @@ void choose(int ich, const char* items, int len) {
   g_menu.sticky = items[static_cast<size_t>(ich - 1) * len] == '<' ? ich : 0;
 }
 
-void menu(int n, const char* items, int len, int& ich, float& x, float& y, void (*redraw)()) {
-  GrComn& c = grcomn;
-  n = std::max(n, 0);
-  if (len < 2) n = 0;
-  const int kind = ich;
-  g_menu.current = menu_name(n, items, len);
+// One menu being shown: its items, layout code, buttons and the redraw of
+// the plot after a pan (control loop only).
+struct Menu {
+  int n;
+  const char* items;
+  int len;
+  int kind;
+  void (*redraw)();
+  std::vector<Button> b;
+  std::string_view item(int i) const {
+    return {items + static_cast<size_t>(i - 1) * len, static_cast<size_t>(len)};
+  }
+};
+
+// Removes the buttons of the menus before (a new row removes all; a shorter
+// column those of the longer one) and remembers this menu.
+void prepare(const Menu& m) {
+  g_menu.current = menu_name(m.n, m.items, m.len);
   grdump();
   grclip(0);
-  const int rows = kind < 0 ? 1 : n;
-  if (kind < 0) {
+  const int rows = m.kind < 0 ? 1 : m.n;
+  if (m.kind < 0) {
     erase_boxes(g_menu.row_boxes);
     erase_boxes(g_menu.column_boxes);
   } else if (g_menu.rows > rows) {
     erase_boxes(g_menu.column_boxes);
   }
   g_menu.rows = rows;
+}
 
-  // A key from a script line; the cursor position it gives is returned as is.
-  auto scripted = [&](int key) {
-    if (key >= 15 && key <= 18) {
-      grclip(1);
-      pan(key);
-      if (redraw) redraw(); else graxes(0, 0, 0, 0, 0);
-      ich = -9;
-      return;
-    }
-    ich = hot_key(n, items, len, key);
-    choose(ich, items, len);
+// A key from a script line; the cursor position it gives is returned as is.
+void scripted(const Menu& m, int key, int& ich) {
+  if (key >= 15 && key <= 18) {
     grclip(1);
-  };
+    pan(key);
+    if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
+    ich = -9;
+    return;
+  }
+  ich = hot_key(m.n, m.items, m.len, key);
+  choose(ich, m.items, m.len);
+  grclip(1);
+}
+
+// A line of the program's own script queue: the key, then an optional x, y.
+void queued_answer(const Menu& m, int& ich, float& x, float& y) {
   std::string line;
-  if (dlg_queue_pending()) {
-    dlg_answer(line, false);
-    float sx = x, sy = y;
-    std::string rest = line.substr(1);
-    if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) == 0) x = sx, y = sy;
-    scripted(static_cast<unsigned char>(line[0]));
+  dlg_answer(line, false);
+  float sx = x, sy = y;
+  std::string rest = line.substr(1);
+  if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) == 0) x = sx, y = sy;
+  scripted(m, static_cast<unsigned char>(line[0]), ich);
+}
+
+// A line of the script file: "ESC", "!b x y" (mouse button 3, 4 or 5 at a
+// position) or a hot key of the menu with an optional x, y.
+void script_file_answer(const Menu& m, const std::string& line, int& ich, float& x, float& y) {
+  dlg_script_step();
+  std::string_view t = trim_right(line);
+  if (t == "ESC") {
+    ich = 0;
+    grclip(1);
     return;
   }
-
-  std::vector<Button> b = layout(n, kind);
-  draw_menu(n, items, len, b, kind);
-
-  if (kind != 100 && grscript_next(line)) {
-    dlg_script_step();
-    std::string_view t = trim_right(line);
-    if (t == "ESC") {
-      ich = 0;
-      grclip(1);
-      return;
-    }
-    std::string rest = line.size() > 1 ? line.substr(1) : std::string();
-    float sx = x, sy = y;
-    int button = 0;
-    if (!line.empty() && line[0] == '!') {
-      // "!b x y": mouse button 3, 4 or 5 at a position
-      if (fread_list(rest, {button, sx, sy}) > 0 || button < 3 || button > 5)
-        grscript_fail("\"" + std::string(t) + "\" is no mouse button 3, 4 or 5");
-      x = sx, y = sy;
-      ich = -button;
-      grclip(1);
-      return;
-    }
-    int key = line.empty() ? ' ' : static_cast<unsigned char>(line[0]);
-    if (hot_key(n, items, len, key) == 0)
-      grscript_fail("\"" + std::string(t.substr(0, 1)) + "\" is no key of this menu");
-    if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) != 0)
-      grscript_fail("the cursor position \"" + std::string(trim_right(rest)) + "\" cannot be read");
+  std::string rest = line.size() > 1 ? line.substr(1) : std::string();
+  float sx = x, sy = y;
+  int button = 0;
+  if (!line.empty() && line[0] == '!') {
+    if (fread_list(rest, {button, sx, sy}) > 0 || button < 3 || button > 5)
+      grscript_fail("\"" + std::string(t) + "\" is no mouse button 3, 4 or 5");
     x = sx, y = sy;
-    scripted(key);
+    ich = -button;
+    grclip(1);
     return;
   }
+  int key = line.empty() ? ' ' : static_cast<unsigned char>(line[0]);
+  if (hot_key(m.n, m.items, m.len, key) == 0)
+    grscript_fail("\"" + std::string(t.substr(0, 1)) + "\" is no key of this menu");
+  if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) != 0)
+    grscript_fail("the cursor position \"" + std::string(trim_right(rest)) + "\" cannot be read");
+  x = sx, y = sy;
+  scripted(m, key, ich);
+}
 
+// The window took a new size: the interval counts follow it. True when the
+// menu returns (in the control loop, which opens the window again at its new
+// size and draws the plot whole); otherwise the buttons are drawn again.
+bool resized(Menu& m, int ex, int ey) {
+  GrComn& c = grcomn;
+  if (ex == c.WNDWGR[3] && ey == c.WNDWGR[4]) return false;
+  c.WNDWGR[3] = ex, c.WNDWGR[4] = ey;
+  c.YORGGR = static_cast<float>(ey - 25);
+  c.NXINGR = std::max(1, static_cast<int>(ex / (50 * c.XSCLGR) - 4));
+  c.NYINGR = static_cast<int>(ey / (50 * c.YSCLGR) - 1.5f);
+  if (m.redraw) return true;
+  m.b = layout(m.n, m.kind);
+  draw_menu(m.n, m.items, m.len, m.b, m.kind);
+  return false;
+}
+
+// A mouse button at the cursor (XCRSGR, YCRSGR): -button for 3, 4 and 5, the
+// item under the cursor, or the sticky item outside the buttons. False when
+// a disabled button was hit (the menu keeps waiting, unless only polled).
+bool button_choice(const Menu& m, int code, int& ich) {
+  const GrComn& c = grcomn;
+  if (code >= 3 && code <= 5) {
+    ich = -code;
+    return true;
+  }
+  int hit = 0;
+  for (int i = 0; i < m.n && !hit; ++i)
+    if (c.XCRSGR >= m.b[i].x && c.XCRSGR <= m.b[i].x + m.b[i].w && c.YCRSGR >= m.b[i].y &&
+        c.YCRSGR <= m.b[i].y + kButtonHeight)
+      hit = i + 1;
+  if (hit && m.item(hit)[0] == '-') {
+    grxbeep();
+    ich = 0;
+    return m.kind == 100;
+  }
+  if (!hit) {
+    ich = g_menu.sticky;
+    return true;
+  }
+  Rect r = box_of(m.b[hit - 1]);
+  if (!begins(m.item(hit), "PIN")) dlg_button(r.x, r.y, r.w, label_of(m.item(hit)), -4, -7, false);
+  dlg_show();
+  ich = hit;
+  choose(ich, m.items, m.len);
+  return true;
+}
+
+// Waits for a key or click (layout 100: polls once) and returns the choice.
+void wait_choice(Menu& m, int& ich, float& x, float& y) {
+  GrComn& c = grcomn;
   int type = 0, ex = 0, ey = 0, code = 0;
+  auto world = [&] {
+    x = static_cast<float>((ex - c.XORGGR) / c.XFACGR + c.XMINGR);
+    y = static_cast<float>((ey - c.YORGGR) / c.YFACGR + c.YMINGR);
+  };
   for (;;) {
-    if (kind == 100) {
+    if (m.kind == 100) {
       type = 0;
       grxcvn(type, ex, ey, code);
       if (type == kGrxKeyPress) code = grx_translate_key(code);
@@ -348,24 +413,14 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
     if (type == kGrxExpose) {
       // The window was uncovered: the picture, then the buttons again.
       grxrst(0, 0, c.WNDWGR[3], c.WNDWGR[4]);
-      draw_menu(n, items, len, b, kind);
+      draw_menu(m.n, m.items, m.len, m.b, m.kind);
       continue;
     }
     if (type == kGrxConfigure) {
-      if (ex != c.WNDWGR[3] || ey != c.WNDWGR[4]) {
-        c.WNDWGR[3] = ex, c.WNDWGR[4] = ey;
-        c.YORGGR = static_cast<float>(ey - 25);
-        c.NXINGR = std::max(1, static_cast<int>(ex / (50 * c.XSCLGR) - 4));
-        c.NYINGR = static_cast<int>(ey / (50 * c.YSCLGR) - 1.5f);
-        if (redraw) {
-          // The plot control loop opens the window again at its new size and
-          // draws the plot whole.
-          ich = -9;
-          grclip(1);
-          return;
-        }
-        b = layout(n, kind);
-        draw_menu(n, items, len, b, kind);
+      if (resized(m, ex, ey)) {
+        ich = -9;
+        grclip(1);
+        return;
       }
       continue;
     }
@@ -373,53 +428,42 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
     c.XCRSGR = static_cast<float>(ex) - c.XORGGR;
     c.YCRSGR = c.YORGGR - static_cast<float>(ey);
     if (type == kGrxButtonPress) {
-      if (code >= 3 && code <= 5) {
-        ich = -code;
-        break;
-      }
-      int hit = 0;
-      for (int i = 0; i < n && !hit; ++i)
-        if (c.XCRSGR >= b[i].x && c.XCRSGR <= b[i].x + b[i].w && c.YCRSGR >= b[i].y &&
-            c.YCRSGR <= b[i].y + kButtonHeight)
-          hit = i + 1;
-      if (hit && items[static_cast<size_t>(hit - 1) * len] == '-') {
-        // A disabled button cannot be chosen: the menu keeps waiting.
-        grxbeep();
-        if (kind == 100) {
-          ich = 0;
-          break;
-        }
-        continue;
-      }
-      if (hit) {
-        Rect r = box_of(b[hit - 1]);
-        std::string_view item(items + static_cast<size_t>(hit - 1) * len, len);
-        if (!begins(item, "PIN")) dlg_button(r.x, r.y, r.w, label_of(item), -4, -7, false);
-        dlg_show();
-        ich = hit;
-        choose(ich, items, len);
-      } else {
-        ich = g_menu.sticky;
-      }
+      if (!button_choice(m, code, ich)) continue;
       break;
     }
-    // a key
     if (code >= 15 && code <= 18) {
       grclip(1);
       pan(code);
-      if (redraw) redraw(); else graxes(0, 0, 0, 0, 0);
+      if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
       ich = -9;
-      x = static_cast<float>((ex - c.XORGGR) / c.XFACGR + c.XMINGR);
-      y = static_cast<float>((ey - c.YORGGR) / c.YFACGR + c.YMINGR);
+      world();
       return;
     }
-    ich = hot_key(n, items, len, code);
-    choose(ich, items, len);
+    ich = hot_key(m.n, m.items, m.len, code);
+    choose(ich, m.items, m.len);
     break;
   }
   grclip(1);
-  x = static_cast<float>((ex - c.XORGGR) / c.XFACGR + c.XMINGR);
-  y = static_cast<float>((ey - c.YORGGR) / c.YFACGR + c.YMINGR);
+  world();
+}
+
+void menu(int n, const char* items, int len, int& ich, float& x, float& y, void (*redraw)()) {
+  n = std::max(n, 0);
+  if (len < 2) n = 0;
+  Menu m{n, items, len, ich, redraw, {}};
+  prepare(m);
+  if (dlg_queue_pending()) {
+    queued_answer(m, ich, x, y);
+    return;
+  }
+  m.b = layout(n, m.kind);
+  draw_menu(n, items, len, m.b, m.kind);
+  std::string line;
+  if (m.kind != 100 && grscript_next(line)) {
+    script_file_answer(m, line, ich, x, y);
+    return;
+  }
+  wait_choice(m, ich, x, y);
 }
 
 }  // namespace
