@@ -147,6 +147,10 @@ void grbeam(int i, int n, std::string_view text);
 // Removes a progress bar left on the screen by a finished computation.
 void grbeam_off();
 void grfram(const float* x, const float* y, int flag, int col);
+// A box the key of the viewers keeps clear of (an information panel drawn
+// over the pictures of a run), pixels from the plot origin with y upwards;
+// w = 0: none.
+void grkey_avoid(float x, float y, float w, float h);
 float grint0(int n, const float* xs, const float* ys, float x);
 
 }  // namespace riv

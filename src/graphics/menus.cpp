@@ -235,10 +235,10 @@ void pan(int key) {
   GrComn& c = grcomn;
   double dx = 0, dy = 0;
   const double w = c.XMAXGR - c.XMINGR, h = c.YMAXGR - c.YMINGR;
-  if (key == 15) dx = -w / 3;
-  if (key == 16) dy = h / 3;
-  if (key == 17) dx = w / 3;
-  if (key == 18) dy = -h / 3;
+  if (key == kKeyLeft) dx = -w / 3;
+  if (key == kKeyUp) dy = h / 3;
+  if (key == kKeyRight) dx = w / 3;
+  if (key == kKeyDown) dy = -h / 3;
   c.XMINGR += dx, c.XMAXGR += dx, c.XMNCGR += dx, c.XMXCGR += dx;
   c.YMINGR += dy, c.YMAXGR += dy, c.YMNCGR += dy, c.YMXCGR += dy;
   c.INDSGR = 0;
@@ -290,11 +290,11 @@ void prepare(const Menu& m) {
 
 // A key from a script line; the cursor position it gives is returned as is.
 void scripted(const Menu& m, int key, int& ich) {
-  if (key >= 15 && key <= 18) {
+  if (key >= kKeyLeft && key <= kKeyDown) {
     grclip(1);
     pan(key);
     if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
-    ich = -9;
+    ich = kMenuPan;
     return;
   }
   ich = hot_key(m.n, m.items, m.len, key);
@@ -363,7 +363,7 @@ bool resized(Menu& m, int ex, int ey) {
 // a disabled button was hit (the menu keeps waiting, unless only polled).
 bool button_choice(const Menu& m, int code, int& ich) {
   const GrComn& c = grcomn;
-  if (code >= 3 && code <= 5) {
+  if (code >= kButtonRight && code <= kWheelDown) {
     ich = -code;
     return true;
   }
@@ -418,7 +418,7 @@ void wait_choice(Menu& m, int& ich, float& x, float& y) {
     }
     if (type == kGrxConfigure) {
       if (resized(m, ex, ey)) {
-        ich = -9;
+        ich = kMenuPan;
         grclip(1);
         return;
       }
@@ -431,11 +431,11 @@ void wait_choice(Menu& m, int& ich, float& x, float& y) {
       if (!button_choice(m, code, ich)) continue;
       break;
     }
-    if (code >= 15 && code <= 18) {
+    if (code >= kKeyLeft && code <= kKeyDown) {
       grclip(1);
       pan(code);
       if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
-      ich = -9;
+      ich = kMenuPan;
       world();
       return;
     }

@@ -215,7 +215,7 @@ void mixing_load(int iopt) {
     inr.itub2 = cmixing.ntube;
   }
   ++cmixing.nload;
-  for (int i = r + 3; i <= r + 2 + m; ++i) ccs.tabc(i, 1) *= 3600.0f;
+  for (int i = r + 3; i <= r + 2 + m; ++i) ccs.tabc(i, 1) *= kSecondsPerHour;
   inr.irow = tabc_load(r, inr.isrc, inr.itub1, inr.itub2, m);
 }
 
@@ -368,14 +368,14 @@ void inr_mixing_keyword(int k, int iopt) {
     case 7: {
       float v = 0.0f;
       if (!inr_values("surface_flux", {v})) return;
-      cmixing.sflux = v * 2.4e-7f;
+      cmixing.sflux = v * kHeatFluxToRate;
       fwrite(lu, "(f5.1)", {v});
       return;
     }
     case 8: {
       float v = 0.0f;
       if (!inr_values("decay_rate", {v})) return;
-      cmixing.decay = v * 0.000277778f;
+      cmixing.decay = v * kPerHourToPerSecond;
       fwrite(lu, "(f5.2)", {v});
       return;
     }
@@ -390,7 +390,7 @@ void inr_output_keyword(int k, int) {
     case 1: {
       float v = 0.0f;
       if (!inr_values("interval", {v})) return;
-      cmixing.tprint = 3600.0f * v;
+      cmixing.tprint = kSecondsPerHour * v;
       fwrite(lu, "(f8.1)", {v});
       return;
     }

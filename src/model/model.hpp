@@ -26,6 +26,18 @@ constexpr int mxwrite = 10;   // bed-evolution write requests
 constexpr int mxgrid = 1000;  // points of the lateral grid
 constexpr int maxitv = 20;    // iteration limit of the lateral velocity distribution
 
+// ---- Physical constants and unit conversions (single precision) ----
+constexpr float kRhoWater = 1000.0f;                 // density of water, kg/m3
+constexpr float kGravity = 9.81f;                    // m/s2, as cunit.grav
+constexpr float kUnitWeight = kRhoWater * kGravity;  // rho g = 9810 N/m3: bed shear rho g R Sf
+constexpr float kVelocityHead = 0.051f;  // 1/(2g) = 0.05097 s2/m, rounded as the tables give it
+constexpr float kSecondsPerHour = 3600.0f;
+// 1/3600 rounded to six digits: rates per hour in the input become rates per second.
+constexpr float kPerHourToPerSecond = 0.000277778f;
+// 1/(rho cp) = 1/(1000 kg/m3 x 4186 J/(kg K)) = 2.39e-7 m3 K/J, rounded: a surface heat
+// flux (W/m2) becomes a temperature flux (K m/s).
+constexpr float kHeatFluxToRate = 2.4e-7f;
+
 // ---- Units, constants, run settings ----
 struct Cunit {
   int luin = 11;       // model input file (include files use other units)

@@ -107,7 +107,7 @@ void write_state(RxWriter& w, int record, float time) {
   for (int n = 1; n <= ns; ++n) {
     const float k = rc.ksec(n);
     const float sf = k > 0.0f ? (rc.qsec(n) / k) * (rc.qsec(n) / k) : 0.0f;
-    w.r4(9810.0f * rc.rsec(n) * sf);
+    w.r4(kUnitWeight * rc.rsec(n) * sf);
   }
   w.write(record);
   w.marker(record + 1);

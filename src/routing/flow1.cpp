@@ -68,7 +68,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
   dzmax = 0.0f;
   dqmax = 0.0f;
   const float th = cunit.theta, psi = 1.0f - th, g = cunit.grav;
-  const float dt = 3600.0f * cunit.dtime;
+  const float dt = kSecondsPerHour * cunit.dtime;
   if (ns < 1 || !(dt > 0.0f)) return 0;
   const float dzlim = cinput.vcontr * cunit.dtime;
 

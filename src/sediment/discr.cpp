@@ -224,11 +224,11 @@ int discr_table(DiscrState& s) {
     c.conv = c.ktab(j);
     const float q = c.ktab(j) * rs;
     const float a = std::max(c.atab(j), 0.001f);
-    const float tau = c.rtab(j) * g * slope * 1000.0f;
+    const float tau = c.rtab(j) * g * slope * kRhoWater;
     int iarm = 0;
     const float load = qbprof(slope, 0.0f, b.iform, iarm) * 1000.0f * (1.0f + b.delta) * c.bm;
-    const float v[8] = {q,   c.ztab(j), c.ztab(j) + 0.051f * (q / a) * (q / a), q / a, tau, a,
-                        c.rtab(j), q > 0.0f ? load / q : 0.0f};
+    const float e = c.ztab(j) + kVelocityHead * (q / a) * (q / a);
+    const float v[8] = {q, c.ztab(j), e, q / a, tau, a, c.rtab(j), q > 0.0f ? load / q : 0.0f};
     const bool star = iarm == 1 && c2 == 8;
     t(++nl) = line_of(fformat("(2f10.3,a)", {v[c1 - 1], v[c2 - 1], star ? "*" : " "}));
   }
