@@ -86,6 +86,9 @@ struct Bkstat {
   int lsuper = 0;
 };
 extern Bkstat bkstat;
+// Shows the sections of the last backwater run whose level did not converge
+// ("inexact cs" lines) in the text window; nothing when all converged.
+void bkwat_show_inexact();
 
 // ---- Result table of the water-level command ----
 
