@@ -102,6 +102,39 @@ X" river.txt
 has stdout.txt "screen shots need a display: none taken"
 ls gr0*.png >/dev/null 2>&1 && fails "a screen shot file was made without a display"
 
+# Refused input is named on the message line and what else was typed stays:
+# the velocity form keeps the level when the slope does not read, the
+# evolution form says why a time step 0 is refused, and 0 stream tubes are
+# refused at the prompt, before the quantity is asked for.
+run 0 "S
+V
+CSname=K3000
+Slope=abc
+Waterlevel=411.07
+D
+Slope=0.07
+D
+velo_table.txt
+X
+C
+B
+E
+duration=2
+timestep=0
+D
+timestep=1
+D
+X
+F
+X" river.txt
+has stdout.txt 'Slope[%]: "abc" is not a number'
+has velo_table.txt "level  =   411.07m"
+has stdout.txt "time step [h]: must be above 0"
+run 2 "B
+T
+0" river.txt
+has stderr.txt '"0" is below 1'
+
 # A file chooser answer naming no file ends the run with status 2.
 run 2 "F
 O
