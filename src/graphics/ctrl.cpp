@@ -257,12 +257,13 @@ bool hardcopy_menu(const GrPlot& plot, float* scale) {
     if (ich >= 1 && ich <= 3) {
       if (draw_into_file(8 + ich, plot, scale)) return false;
     } else if (ich >= 4 && ich <= 9) {
-      if (grx_headless_running()) {
-        grmesg("screen shots need a display: none taken");
-        continue;
-      }
       std::string ext(items[ich - 1].sub(3, 5));
       for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      // Without a display the picture in memory is written as PNG.
+      if (grx_headless_running() && ext != "png") {
+        grmesg("without a display screen shots are PNG only: none taken");
+        continue;
+      }
       std::string name = grshot_name(ext);
       if (name.empty()) {
         grmesg("no free screen-shot name (gr0000 .. gr9999 exist)");
@@ -508,7 +509,8 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
     new_scales = false;
     if (!g_command.empty()) {
       grflip();
-      int rc = std::system(g_command.c_str());
+      bool headless = grx_headless_running();
+      int rc = headless ? !grx_headless_png(g_shot) : std::system(g_command.c_str());
       if (rc == 0 && file_exists(g_shot))
         grmesg("screen shot to " + g_shot);
       else
@@ -535,8 +537,9 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
       }
       if (ich < 0) {
         // Wheel and right button zoom; an arrow-key pan has redrawn already.
-        if (ich == -9) continue;
-        if (ich == -3 || ich == -4 || ich == -5) grzoom(x, y, ich);
+        if (ich == kMenuPan) continue;
+        if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown)
+          grzoom(x, y, ich);
         redraw = true;
         continue;
       }

@@ -44,8 +44,8 @@ DlgEvent next_event(Draw&& draw) {
 // Lines a list scrolls for an event: Up and Down keys by one, the mouse
 // wheel by three; 0 for any other event.
 int scroll_step(const DlgEvent& e) {
-  if (e.type == kGrxKeyPress) return e.code == 16 ? -1 : e.code == 18 ? 1 : 0;
-  if (e.type == kGrxButtonPress) return e.code == 4 ? -3 : e.code == 5 ? 3 : 0;
+  if (e.type == kGrxKeyPress) return e.code == kKeyUp ? -1 : e.code == kKeyDown ? 1 : 0;
+  if (e.type == kGrxButtonPress) return e.code == kWheelUp ? -3 : e.code == kWheelDown ? 3 : 0;
   return 0;
 }
 
@@ -174,19 +174,19 @@ EditEnd edit_field(int fx, int fy, int vis, std::span<char> text,
       end.click = true, end.x = x, end.y = y, end.button = code;
       break;
     } else if (type == kGrxKeyPress) {
-      if (code == 11 || code == 12) break;
+      if (code == kKeyReturn || code == kKeyEscape) break;
       if (code >= 32 && code <= 126) {
         if (first) s.clear(), p = 0;
         if (s.size() < cap)
           s.insert(s.size() - p, 1, static_cast<char>(code));
         else
           grxbeep();
-      } else if (code == 13 || code == 14) {
+      } else if (code == kKeyDelete || code == kKeyBackspace) {
         int at = static_cast<int>(s.size()) - p;
         if (at > 0) s.erase(at - 1, 1);
-      } else if (code == 15) {
+      } else if (code == kKeyLeft) {
         p = std::min(p + 1, static_cast<int>(s.size()));
-      } else if (code == 17) {
+      } else if (code == kKeyRight) {
         p = std::max(p - 1, 0);
       } else {
         continue;  // Shift and other keys that edit nothing
@@ -713,8 +713,8 @@ void grinfo_raw(int n, char* labels, int llen, char* values, int vlen) {
     }
     if (type == kGrxKeyPress) {
       int k = std::toupper(code < 256 ? code : 0);
-      if (k == 'D' || code == 11) result = 1;
-      if (k == 'C' || code == 12) result = 2;
+      if (k == 'D' || code == kKeyReturn) result = 1;
+      if (k == 'C' || code == kKeyEscape) result = 2;
       if (k == 'I') invert(f), draw_form(f);
       continue;
     }
@@ -802,7 +802,7 @@ void grtext_raw(int n, const char* lines, int len) {
     bool done = false, save = false;
     if (e.type == kGrxKeyPress) {
       int k = std::toupper(e.code < 256 ? e.code : 0);
-      done = k == 'D' || e.code == 12;
+      done = k == 'D' || e.code == kKeyEscape;
       save = k == 'S';
     } else if (e.type == kGrxButtonPress) {
       done = in_box(e.x, e.y, dbx, by + 4, 60, 17);
@@ -864,7 +864,7 @@ void grchoice(int n, const FStr<32>* items, std::string_view title, int& choice)
       const auto [type, x, y, code] = e;
       const int step = scroll_step(e);
       if (type == kGrxKeyPress) {
-        if (code == 11 || code == 12) break;
+        if (code == kKeyReturn || code == kKeyEscape) break;
       } else if (type == kGrxButtonPress) {
         if (code <= 3) {
           int r = (y - by - 22) / 16;

@@ -20,6 +20,12 @@ namespace riv {
 // mouse buttons 3..5 and -9 for an arrow-key pan); x, y the cursor position
 // in user coordinates.
 void grcurs_raw(int n, const char* items, int len, int& ich, float& x, float& y);
+// The negative answers of a menu: mouse buttons 3 (right), 4 and 5 (the
+// wheel) outside the buttons, and a pan with an arrow key.
+constexpr int kMenuRightClick = -3;
+constexpr int kMenuWheelUp = -4;
+constexpr int kMenuWheelDown = -5;
+constexpr int kMenuPan = -9;
 template <int N>
 void grcurs(int n, const FStr<N>* items, int& ich, float& x, float& y) {
   grcurs_raw(n, items[0].c, N, ich, x, y);

@@ -9,8 +9,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
-#include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
 #include "input/units.hpp"
@@ -75,7 +74,7 @@ void capacities(int nsec) {
 // Sediment balance of every cell, downstream from the inflow qs(0).
 void bed_update(int nsec, EvolResult& r) {
   Cbedevol& b = cbedevol;
-  const float dts = 3600.0f * cunit.dtime;
+  const float dts = kSecondsPerHour * cunit.dtime;
   float qin = b.qs(0);
   r.vin += static_cast<double>(qin) * dts;
   for (int n = 1; n <= nsec; ++n) {

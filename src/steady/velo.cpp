@@ -36,7 +36,7 @@ int velo_text(const std::string_view name, float slope, float level, float q, in
   for (int j = 1; j <= std::min(c.ng, mxgrid); ++j)
     lines.emplace_back(line_of(fformat("(f7.2,f8.2,f6.1,2f6.2,f8.1)",
                                        {c.yg(j), c.zg(j), c.rkg(j), c.ug(j), c.ug(j) * c.hp(j),
-                                        1000.0f * c.usg(j) * c.usg(j)})));
+                                        kRhoWater * c.usg(j) * c.usg(j)})));
   return static_cast<int>(lines.size());
 }
 

@@ -18,8 +18,8 @@ class Wlevel : public BranchTest {
     rect("C", 20.0f, 5.0f);
     rect("D", 10.0f, 3.0f);
     reach("C", 11, 100.0f, 0.0005f);
-    value(0, 7, 40.0f, 1);
-    value(11, 6, 2.5f);
+    value(0, kTabInflow, 40.0f, 1);
+    value(11, kTabLevel, 2.5f);
     ASSERT_EQ(run(), 0);
   }
 };
