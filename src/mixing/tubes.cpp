@@ -220,7 +220,7 @@ void tubes() {
   disp.ask_int("number of streamtubes", nt);
   // Refused before the quantity is chosen and the flow computed.
   if (nt < 1) {
-    grmesg("number of streamtubes must be at least 1");
+    iimesg("number of streamtubes must be at least 1");
     return;
   }
   cmixing.ntube = std::min(nt, mxtube);

@@ -110,11 +110,11 @@ bool evol_read(const SedForm& f) {
   if (!f.number(1, tend) || !f.number(2, dtime)) return false;
   // A time step must advance the model time; the duration must be finite.
   if (tend < 0.0f) {
-    grmesg("duration [h]: must not be negative");
+    iimesg("duration [h]: must not be negative");
     return false;
   }
   if (dtime <= 0.0f) {
-    grmesg("time step [h]: must be above 0");
+    iimesg("time step [h]: must be above 0");
     return false;
   }
   cunit.tend = tend;
