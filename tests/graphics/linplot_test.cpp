@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graphics/graphics.hpp"
+#include "graphics/covered.hpp"
 #include "grfixture.hpp"
 
 namespace riv {
@@ -106,45 +107,6 @@ TEST_F(Klin, NearestNodeAndItsMessage) {
   EXPECT_EQ(grnear(4, 500, 0, xs, ys), -1);
   EXPECT_EQ(grnear_text(12.5f, -3.25f, 2, 17),
             "(X,Y)      12.500      -3.250 Line  2 Pnt  17");
-}
-
-// Texts drawn since the page was last cleared that cover one another, or
-// that a box filled later hides (both as "text | text").
-std::vector<std::string> covered_texts() {
-  struct T {
-    int x0, y0, x1, y1;
-    std::string s;
-  };
-  std::vector<T> texts;
-  std::vector<std::string> bad;
-  bool erase = false;  // white fills remove what they cover
-  auto meets = [](const T& a, const T& b) {
-    return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
-  };
-  for (const GrxCall& c : grx_headless().calls) {
-    if (c.op == GrxCall::Op::Clear) texts.clear();
-    if (c.op == GrxCall::Op::Colour) erase = (c.a & 0xFFFFFF) == 0xFFFFFF;
-    if (c.op == GrxCall::Op::Text) {
-      const size_t f = c.s.find_first_not_of(' ');
-      const std::string t = c.s.substr(f == std::string::npos ? 0 : f);
-      T n{c.a + 6 * static_cast<int>(f == std::string::npos ? 0 : f), c.b - 9,
-          c.a + 6 * static_cast<int>(c.s.size()), c.b + 2, t};
-      for (const T& o : texts)
-        if (meets(o, n) && !(o.s == n.s && o.x0 == n.x0 && o.y0 == n.y0)) bad.push_back(o.s + " | " + n.s);
-      texts.push_back(n);
-    }
-    if (c.op == GrxCall::Op::Polygon && c.x.size() >= 4) {
-      const auto [xa, xb] = std::minmax_element(c.x.begin(), c.x.end());
-      const auto [ya, yb] = std::minmax_element(c.y.begin(), c.y.end());
-      const T box{*xa, *ya, *xb, *yb, "box"};
-      if (box.x1 - box.x0 < 30 || box.y1 - box.y0 < 10) continue;  // markers, key samples
-      std::erase_if(texts, [&](const T& o) {
-        if (meets(o, box) && !erase) bad.push_back(o.s + " | box");
-        return meets(o, box);
-      });
-    }
-  }
-  return bad;
 }
 
 // A profile in km over 0.08 % with a title longer than 60 characters:

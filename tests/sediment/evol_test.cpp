@@ -3,7 +3,9 @@
 #include <cmath>
 #include <string>
 
+#include "graphics/covered.hpp"
 #include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 #include "model/model.hpp"
 #include "sediment/sediment.hpp"
@@ -179,6 +181,32 @@ TEST_F(Evol, PicturesMenuAndWriteRequests) {
   // The Armoring line marks only the sections whose bed is at the limit.
   const EvolPicture& p = eprog_picture();
   EXPECT_EQ(p.f0(5 * nsec + 1), creach.zbed(1));  // zarm 0.001 >= dzb 0
+}
+
+// The pictures of a run in the window: the key stays clear of the panel,
+// and the messages of the steps clear of both.
+TEST_F(Evol, PanelKeyAndMessagesStayLegible) {
+  grx_use_headless();
+  grreset();
+  grx_headless().record = true;
+  grinit(5, cunit.lulst, "rivsim", "out", 0);
+  sediment_gui_install();
+  Notifier hook;
+  hook.message = [](std::string_view t) { grmesg(t); };
+  set_notifier(hook);
+  // The graphics start again before the set-up picture, which eXit leaves.
+  seddisplay.restart = [] {
+    grclos();
+    grinit(5, cunit.lulst, "rivsim", "out", 0);
+    grcomn.XKEYGR = 0, grcomn.YKEYGR = 10;
+    grscpt({"X"});
+  };
+  run(6.0f);
+  for (int k = 0; k < 4; ++k) grmesg("conveyance calculation completed (it= 7)");
+  EXPECT_EQ(covered_texts(), std::vector<std::string>{});
+  set_notifier(Notifier{});
+  grx_headless().record = false;
+  grreset();
 }
 
 TEST_F(Evol, DialogCancelAndUnreadableValues) {
