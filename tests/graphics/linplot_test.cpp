@@ -177,6 +177,14 @@ TEST_F(Klin, KmProfileSession) {
     whole_title = whole_title || (c.op == GrxCall::Op::Text && c.s == trim_right(titles.sub(1, 80)));
   EXPECT_TRUE(whole_title);
   EXPECT_EQ(covered_texts(), std::vector<std::string>{});
+
+  // A key moved to the far right stops left of the menu column (buttons of
+  // 76.5 pixels, 4 from the edge); the key is 66 x 6 + 26 pixels wide.
+  grcomn.XKEYGR = 5000;
+  grcomn.IN15GR = 1;
+  grklin(nper, isym, ilin, titl, 1, x.data(), y.data(), v.data(), titles, 0, -1);
+  grcomn.IN15GR = 0;
+  EXPECT_LE(65 + grcomn.XKEYGR + 66 * 6 + 26, grcomn.WNDWGR[3] - 4 - 76.5f);
 }
 
 }  // namespace
