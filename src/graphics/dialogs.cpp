@@ -106,7 +106,9 @@ Box message_place(int w, int h) {
   }
   b.x = ox;
   b.y = oy - h;
-  for (const Box& a : avoid) b.y = std::min(b.y, a.y - 4 - h);
+  for (const Box& a : avoid)
+    if (a.meets(Box{b.x, 0, b.w, oy})) b.y = std::min(b.y, a.y - 4 - h);
+  b.y = std::max(b.y, 0);
   return b;
 }
 
