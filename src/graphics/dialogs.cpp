@@ -583,6 +583,8 @@ const bool g_hooks_installed = (install_hooks(), true);
 void grmesg(std::string_view text) {
   (void)g_hooks_installed;
   GrComn& c = grcomn;
+  // One line: a text written as a record ends at its line break.
+  text = text.substr(0, text.find('\n'));
   if (trim_right(text).empty()) {
     if (g_msg.shown) {
       dlg_restore(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);

@@ -136,6 +136,8 @@ TEST_F(Dialogs, RealPromptAsksAgainUntilANumberIsTyped) {
   grinpi("number of streamtubes", tubes, 1);
   EXPECT_EQ(tubes, 12);
   EXPECT_EQ(grmesg_history().back().str(), "number of streamtubes: \"0\" is below 1");
+  grmesg("WARNING: K0000    not converged\n");  // a record: one line, no break drawn
+  EXPECT_EQ(grmesg_history().back().str(), "WARNING: K0000    not converged");
   // The old value is shown; the first key typed replaces it, Backspace and
   // the arrows edit, an empty answer keeps the value.
   int n = 7;
