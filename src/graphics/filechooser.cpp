@@ -172,9 +172,9 @@ void draw(const Chooser& ch) {
   dlg_show();
 }
 
-// Removes the dialog: its area is painted with the background again.
+// Removes the dialog: the picture beneath shows again.
 void erase(const Chooser& ch) {
-  dlg_erase(ch.left, ch.top, kBoxW, kBoxH);
+  dlg_restore(ch.left, ch.top, kBoxW, kBoxH);
   dlg_redraw_messages();
   dlg_show();
 }

@@ -162,6 +162,8 @@ void graxes(float xmin, float xmax, float ymin, float ymax, int flag);
 void graxes2();
 void grprnt(float value, float step, std::span<char> text, int& width);
 void grbeam(int i, int n, std::string_view text);
+// Removes a progress bar left on the screen by a finished computation.
+void grbeam_off();
 void grfram(const float* x, const float* y, int flag, int col);
 // A box the key of the viewers keeps clear of (an information panel drawn
 // over the pictures of a run), pixels from the plot origin with y upwards;
