@@ -103,7 +103,8 @@ TEST_F(RoutingGui, AnimatedProfileItemsHaltAndExit) {
     // Halt: the next picture waits in the control loop, which the "X"
     // leaves; had it not waited, the step menu would have taken the "X".
     if (k == 22) grscpt({"H", "X"});
-    if (k == 25) grscpt({"X"});
+    // eXit, then the last picture waits until it is left.
+    if (k == 25) grscpt({"X", "X"});
     const RoutingAnswer a = gui.poll();
     // The picture, its panel, beam and step menu as they stand (a menu that
     // finds its answer queued is not drawn).
