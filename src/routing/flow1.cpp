@@ -343,6 +343,28 @@ void save_old_level(int ns) {
   for (int n = 1; n <= ns; ++n) qside[n - 1] = has_side[n] ? side_out(n, zold[n - 1]) : 0.0f;
 }
 
+bool finite_corrections(int nv) {
+  for (int i = 0; i < nv; ++i)
+    if (!std::isfinite(rhs[i])) return false;
+  return true;
+}
+
+// Puts the state of the old time level back, with its section properties.
+void restore_old_level(int ns) {
+  Creach& rc = creach;
+  for (int n = 1; n <= ns; ++n) {
+    rhs[2 * n - 2] = zold[n - 1] - rc.zwl(n);
+    rhs[2 * n - 1] = qold[n - 1] - rc.qsec(n);
+    if (!std::isfinite(rhs[2 * n - 2]) || !std::isfinite(rhs[2 * n - 1])) {
+      rc.zwl(n) = zold[n - 1];
+      rc.qsec(n) = qold[n - 1];
+      rhs[2 * n - 2] = rhs[2 * n - 1] = 0.0;
+    }
+  }
+  float dz, dq;
+  update(ns, dz, dq);
+}
+
 }  // namespace
 
 int flow1(int& iter, float& dzmax, float& dqmax) {
@@ -376,6 +398,15 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
       return 1;
     }
     mbsolv(nv, amat, kRows, 2, 2, rhs, alow, indx, kStdout);
+    if (!finite_corrections(nv)) {
+      // A correction without a number would spoil every later step: the old
+      // state stands and the run ends here.
+      restore_old_level(ns);
+      cinput.cmesg = "routing step without solution (no finite correction)";
+      grmesg(cinput.cmesg.view());
+      iter = k;
+      return 2;
+    }
     update(ns, dzmax, dqmax);
     iter = k;
     if (dzmax < kTolZ && dqmax < kTolQ) break;

@@ -39,7 +39,8 @@ namespace riv {
 // Q = K(z) sqrt(S).
 // Returns 0, or 1 when the last section carries no condition the step can use
 // ("missing downstream boundary condition" on the message line, branch state
-// unchanged, iter = 0). Nothing is done (iter = 0) without sections or with a
+// unchanged, iter = 0), 2 when an iteration gives no finite correction (the
+// old state restored, the message on the message line). Nothing is done (iter = 0) without sections or with a
 // time step that is not positive. Works in fixed storage: nothing is allocated.
 int flow1(int& iter, float& dzmax, float& dqmax);
 

@@ -166,13 +166,11 @@ RoutingAnswer poll() {
   }
 }
 
-// The last picture stays, with its panel, until the user leaves it; then the
-// graphics restart. A run that made no step has nothing new to show.
+// The last picture stays until the user leaves it (the start state when no
+// step was made); then the graphics restart.
 void end(const RoutingFrame& fr) {
-  if (fr.step > 0) {
-    set_in15(0);
-    picture(fr);
-  }
+  set_in15(0);
+  picture(fr);
   restart_graphics();
   set_in15(0);
 }
