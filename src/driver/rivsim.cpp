@@ -73,6 +73,7 @@ void close_write_files() {
 
 bool startup(const CommandLine& cl) {
   g_shut_down = false;
+  connect_notifications();
   cunit.maxsec = 1024;
   if (uopen(cunit.lulst, "out", FStatus::Replace) != 0) {
     std::fputs("rivsim: cannot create the listing file out\n", stderr);

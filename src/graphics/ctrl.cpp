@@ -137,20 +137,35 @@ void reopen_screen() {
 
 // The check box and choice values of the Query form.
 std::string box(int on) { return on != 0 ? "+" : "_"; }
-int unbox(const FStr<16>& v, int old) {
-  std::string_view s = v.view();
+int unbox(std::string_view s, int old) {
   size_t f = s.find_first_not_of(' ');
   if (f == std::string_view::npos) return old;
   return s[f] == '+' ? 1 : (s[f] == '_' ? 0 : old);
 }
 
-// The Query form; returns true when the plot needs new scales.
+// A number of the Query form within (lo, hi); otherwise the message line
+// names the field and false.
+template <class T>
+bool query_number(std::string_view label, std::string_view text, T lo, T hi,
+                  std::string_view range, T& v) {
+  T w = v;
+  if (fread_list(text, {w}) != 0 || !(w >= lo && w <= hi)) {
+    grmesg(std::string(label) + ": \"" + std::string(trim_right(text)) +
+           "\" is not a number from " + std::string(range));
+    return false;
+  }
+  v = w;
+  return true;
+}
+
+// The Query form; returns true when the plot needs new scales. A field that
+// does not read brings the form back with everything typed, the message
+// line naming the field.
 bool query_form() {
   GrComn& c = grcomn;
-  FStr<18> lab[10] = {"Draw Axes",   "Draw Grid",     "Dependent Scales", "Domain Boundary",
-                      "X-Units",     "Y-Units",       "Zoom Factor",      "Symbol Factor",
-                      "Scale Factor", "Language"};
-  FStr<16> val[10];
+  FStr<18> lab[10];
+  // The language choice "|1|english|german" needs 17 characters.
+  FStr<20> val[10];
   val[0] = box(c.IN03GR), val[1] = box(c.IN04GR), val[2] = box(c.IN02GR), val[3] = box(c.IN12GR);
   val[4] = trim_right(fformat("(i2)", {c.NXINGR}));
   val[5] = trim_right(fformat("(i2)", {c.NYINGR}));
@@ -159,22 +174,30 @@ bool query_form() {
   val[8] = trim_right(fformat("(f6.2)", {c.SCALGR}));
   val[9] = fformat("('|',i1,'|english|german')", {std::clamp(c.LANGGR, 1, 2)});
   for (auto& v : val) v = trim_right(std::string(v.view()).substr(0, v.view().find('\n')));
-  grinfo(10, lab, val);
-  if (lab[0] == std::string_view("cancel")) return false;
-  const int in02 = c.IN02GR;
-  c.IN03GR = unbox(val[0], c.IN03GR);
-  c.IN04GR = unbox(val[1], c.IN04GR);
-  c.IN02GR = unbox(val[2], c.IN02GR);
-  c.IN12GR = unbox(val[3], c.IN12GR);
   int nx = c.NXINGR, ny = c.NYINGR;
   float zoom = c.ZOOMGR, symf = c.SYMFGR, scal = c.SCALGR;
-  if (fread_list(val[4].view(), {nx}) == 0) c.NXINGR = std::clamp(nx, 1, 100);
-  if (fread_list(val[5].view(), {ny}) == 0) c.NYINGR = std::clamp(ny, 1, 100);
-  // Factors that would turn zooming or the window into nonsense are refused.
-  if (fread_list(val[6].view(), {zoom}) == 0 && zoom > 0.01f && zoom < 100.0f) c.ZOOMGR = zoom;
-  if (fread_list(val[7].view(), {symf}) == 0 && symf > 0.0f && symf < 100.0f) c.SYMFGR = symf;
-  if (fread_list(val[8].view(), {scal}) == 0 && scal > 0.01f && scal < 100.0f &&
-      scal != c.SCALGR) {
+  for (;;) {
+    const char* names[10] = {"Draw Axes",    "Draw Grid",     "Dependent Scales", "Domain Boundary",
+                             "X-Units",      "Y-Units",       "Zoom Factor",      "Symbol Factor",
+                             "Scale Factor", "Language"};
+    for (int i = 0; i < 10; ++i) lab[i] = names[i];
+    grinfo(10, lab, val);
+    if (lab[0] == std::string_view("cancel")) return false;
+    // Factors that would turn zooming or the window into nonsense are refused.
+    if (query_number("X-Units", val[4].view(), 1, 100, "1 to 100", nx) &&
+        query_number("Y-Units", val[5].view(), 1, 100, "1 to 100", ny) &&
+        query_number("Zoom Factor", val[6].view(), 0.01f, 100.0f, "0.01 to 100", zoom) &&
+        query_number("Symbol Factor", val[7].view(), 0.01f, 100.0f, "0.01 to 100", symf) &&
+        query_number("Scale Factor", val[8].view(), 0.01f, 100.0f, "0.01 to 100", scal))
+      break;
+  }
+  const int in02 = c.IN02GR;
+  c.IN03GR = unbox(val[0].view(), c.IN03GR);
+  c.IN04GR = unbox(val[1].view(), c.IN04GR);
+  c.IN02GR = unbox(val[2].view(), c.IN02GR);
+  c.IN12GR = unbox(val[3].view(), c.IN12GR);
+  c.NXINGR = nx, c.NYINGR = ny, c.ZOOMGR = zoom, c.SYMFGR = symf;
+  if (scal != c.SCALGR) {
     c.XSCLGR *= scal / c.SCALGR;
     c.YSCLGR *= scal / c.SCALGR;
     c.SCALGR = scal;
@@ -204,9 +227,9 @@ void attributes_form() {
                      FStr<16>(box(grcomn.IDATGR))};
   grinfo(3, lab, val);
   if (lab[0] == std::string_view("cancel")) return;
-  grshot.frame = unbox(val[0], grshot.frame) != 0;
-  grshot.crop = unbox(val[1], grshot.crop) != 0;
-  grcomn.IDATGR = unbox(val[2], grcomn.IDATGR);
+  grshot.frame = unbox(val[0].view(), grshot.frame) != 0;
+  grshot.crop = unbox(val[1].view(), grshot.crop) != 0;
+  grcomn.IDATGR = unbox(val[2].view(), grcomn.IDATGR);
 }
 
 // Draws the plot into the file mode `mode` (keep, DXF, shapefile,
@@ -234,12 +257,13 @@ bool hardcopy_menu(const GrPlot& plot, float* scale) {
     if (ich >= 1 && ich <= 3) {
       if (draw_into_file(8 + ich, plot, scale)) return false;
     } else if (ich >= 4 && ich <= 9) {
-      if (grx_headless_running()) {
-        grmesg("screen shots need a display: none taken");
-        continue;
-      }
       std::string ext(items[ich - 1].sub(3, 5));
       for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      // Without a display the picture in memory is written as PNG.
+      if (grx_headless_running() && ext != "png") {
+        grmesg("without a display screen shots are PNG only: none taken");
+        continue;
+      }
       std::string name = grshot_name(ext);
       if (name.empty()) {
         grmesg("no free screen-shot name (gr0000 .. gr9999 exist)");
@@ -485,7 +509,8 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
     new_scales = false;
     if (!g_command.empty()) {
       grflip();
-      int rc = std::system(g_command.c_str());
+      bool headless = grx_headless_running();
+      int rc = headless ? !grx_headless_png(g_shot) : std::system(g_command.c_str());
       if (rc == 0 && file_exists(g_shot))
         grmesg("screen shot to " + g_shot);
       else
@@ -512,8 +537,9 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
       }
       if (ich < 0) {
         // Wheel and right button zoom; an arrow-key pan has redrawn already.
-        if (ich == -9) continue;
-        if (ich == -3 || ich == -4 || ich == -5) grzoom(x, y, ich);
+        if (ich == kMenuPan) continue;
+        if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown)
+          grzoom(x, y, ich);
         redraw = true;
         continue;
       }

@@ -219,10 +219,10 @@ Action hit(Chooser& ch, int x, int y) {
 }
 
 Action key_action(int code) {
-  if (code == 11) return Action::Open;    // Return
-  if (code == 12) return Action::Cancel;  // Escape
-  if (code == 15) return Action::Left;
-  if (code == 17) return Action::Right;
+  if (code == kKeyReturn) return Action::Open;
+  if (code == kKeyEscape) return Action::Cancel;
+  if (code == kKeyLeft) return Action::Left;
+  if (code == kKeyRight) return Action::Right;
   if (code > 96 && code < 123) code -= 32;
   switch (code) {
     case 'O': return Action::Open;
@@ -379,7 +379,7 @@ void grfile(std::span<char> name, std::span<char> directory, int& ok) {
     Action a = Action::None;
     if (type == kGrxKeyPress) {
       a = key_action(code);
-    } else if (type == kGrxButtonPress && (code == 1 || code == 2)) {
+    } else if (type == kGrxButtonPress && (code == kButtonLeft || code == kButtonMiddle)) {
       grcomn.XCRSGR = ux(x);
       grcomn.YCRSGR = uy(y);
       a = hit(ch, x, y);

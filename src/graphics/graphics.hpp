@@ -145,6 +145,10 @@ void graxes2();
 void grprnt(float value, float step, std::span<char> text, int& width);
 void grbeam(int i, int n, std::string_view text);
 void grfram(const float* x, const float* y, int flag, int col);
+// A box the key of the viewers keeps clear of (an information panel drawn
+// over the pictures of a run), pixels from the plot origin with y upwards;
+// w = 0: none.
+void grkey_avoid(float x, float y, float w, float h);
 float grint0(int n, const float* xs, const float* ys, float x);
 
 }  // namespace riv

@@ -225,10 +225,10 @@ void pan(int key) {
   GrComn& c = grcomn;
   double dx = 0, dy = 0;
   const double w = c.XMAXGR - c.XMINGR, h = c.YMAXGR - c.YMINGR;
-  if (key == 15) dx = -w / 3;
-  if (key == 16) dy = h / 3;
-  if (key == 17) dx = w / 3;
-  if (key == 18) dy = -h / 3;
+  if (key == kKeyLeft) dx = -w / 3;
+  if (key == kKeyUp) dy = h / 3;
+  if (key == kKeyRight) dx = w / 3;
+  if (key == kKeyDown) dy = -h / 3;
   c.XMINGR += dx, c.XMAXGR += dx, c.XMNCGR += dx, c.XMXCGR += dx;
   c.YMINGR += dy, c.YMAXGR += dy, c.YMNCGR += dy, c.YMXCGR += dy;
   c.INDSGR = 0;
@@ -258,11 +258,11 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
 
   // A key from a script line; the cursor position it gives is returned as is.
   auto scripted = [&](int key) {
-    if (key >= 15 && key <= 18) {
+    if (key >= kKeyLeft && key <= kKeyDown) {
       grclip(1);
       pan(key);
       if (redraw) redraw(); else graxes(0, 0, 0, 0, 0);
-      ich = -9;
+      ich = kMenuPan;
       return;
     }
     ich = hot_key(n, items, len, key);
@@ -376,11 +376,11 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
       break;
     }
     // a key
-    if (code >= 15 && code <= 18) {
+    if (code >= kKeyLeft && code <= kKeyDown) {
       grclip(1);
       pan(code);
       if (redraw) redraw(); else graxes(0, 0, 0, 0, 0);
-      ich = -9;
+      ich = kMenuPan;
       x = static_cast<float>((ex - c.XORGGR) / c.XFACGR + c.XMINGR);
       y = static_cast<float>((ey - c.YORGGR) / c.YFACGR + c.YMINGR);
       return;

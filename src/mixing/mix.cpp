@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/units.hpp"
 #include "mixing/mixing.hpp"
@@ -52,7 +52,7 @@ void add_loads(int nsec, int ntube, float tsec, float dt) {
   while (row <= mxtabc) {
     const int len = whole(tb(row, 1));
     if (len <= 0 || row + len - 1 > mxtabc) break;
-    if (whole(tb(row, 2)) == 11 && len >= 4) {
+    if (whole(tb(row, 2)) == kTabLoad && len >= 4) {
       const int n = whole(tb(row + 1, 1));
       const int m = std::min(whole(tb(row + 2, 1)), len - 3);
       const int i1 = std::max(whole(tb(row + 1, 2)), 1);
@@ -179,13 +179,13 @@ int mix_run() {
   cm.ntube = std::min(cm.ntube, mxtube);
   const int nsec = std::min(rc.nsec, mxbr);
   if (nsec < 2) {
-    grmesg("mixing needs at least two branch sections");
+    iimesg("mixing needs at least two branch sections");
     return 1;
   }
   if (tube_alloc(cm.ntube) != 0) return 1;
   for (int n = 1; n <= nsec; ++n)
     if (!(t.dx(n) > 0.0f)) {
-      grmesg(line("('zero distance between sections at ',a)", {cchar.secnam(n)}));
+      iimesg(line("('zero distance between sections at ',a)", {cchar.secnam(n)}));
       return 1;
     }
   const int nt = t.ntube;
@@ -195,7 +195,7 @@ int mix_run() {
   const int reclen = cunit.nbyte * std::max(40, 3 * nt + 1) + 1;
   static DaFile f;
   if (!da_open(f, cinput.filres.view(), reclen)) {
-    grmesg(line("('cannot open result file ',a)", {cinput.filres.trimmed()}));
+    iimesg(line("('cannot open result file ',a)", {cinput.filres.trimmed()}));
     return 1;
   }
   da_begin(f);
@@ -233,7 +233,7 @@ int mix_run() {
   }
   int rec = 2 + 2 * nsec;
   write_markers(f, rec);
-  grmesg(line("('velocity calculation completed (it=',i2,')')", {itmax}));
+  iimesg(line("('velocity calculation completed (it=',i2,')')", {itmax}));
 
   // Courant time step; every wet tube must hold water for the transport.
   float tmin = 3.0e38f;
@@ -241,7 +241,7 @@ int mix_run() {
     float amin = 1.0e10f;
     for (int i = t.il(n); i <= t.ir(n); ++i) {
       if (!(cm.atub(i, n) > 0.0f) || !(cm.htub(i, n) > 0.0f)) {
-        grmesg(line("('no flow area in stream tube',i3,' at ',a)", {i, cchar.secnam(n)}));
+        iimesg(line("('no flow area in stream tube',i3,' at ',a)", {i, cchar.secnam(n)}));
         da_close(f);
         return 1;
       }
@@ -254,7 +254,7 @@ int mix_run() {
   std::string why;
   const int nstep = count_steps(3600.0 * static_cast<double>(cunit.tend), dt, why);
   if (nstep == 0) {
-    grmesg("no usable time step for mixing: " + why);
+    iimesg("no usable time step for mixing: " + why);
     da_close(f);
     return 1;
   }
@@ -287,9 +287,9 @@ int mix_run() {
   cunit.tstart = static_cast<float>(ts / 3600.0);
 
   const bool ok = da_close(f);
-  if (!ok) grmesg(line("('error writing result file ',a)", {cinput.filres.trimmed()}));
+  if (!ok) iimesg(line("('error writing result file ',a)", {cinput.filres.trimmed()}));
   cinput.cline = line("('>results on file ',a)", {cinput.filres.trimmed()});
-  grmesg(cinput.cline.view());
+  iimesg(cinput.cline.view());
   return 0;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/input.hpp"
 #include "model/model.hpp"
@@ -41,7 +41,7 @@ void show(const std::string& text) {
   std::string t = text;
   while (!t.empty() && t.back() == '\n') t.pop_back();
   cinput.cmesg = t;
-  grmesg(cinput.cmesg.view());
+  iimesg(cinput.cmesg.view());
 }
 
 }  // namespace

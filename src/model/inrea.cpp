@@ -9,8 +9,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
-#include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "model/inrea_local.hpp"
 #include "model/model.hpp"
@@ -205,7 +204,7 @@ void global_keyword(int k) {
 
 // The 1025th section: the reading ends at once.
 bool list_full() {
-  grmesg("Too many cross-sections on list");
+  iimesg("Too many cross-sections on list");
   inr.ended = true;
   return true;
 }
@@ -215,7 +214,7 @@ void store_section(int kind) {
   ccs.kind = kind;
   if (std::trunc(ccs.xloc) < -9998.0f) ccs.xloc = 1000.0f * ccs.cskm;
   cswrite(creach.ncs);
-  grbeam(creach.ncs, mxlist, "loading cross sections");
+  iibeam(creach.ncs, mxlist, "loading cross sections");
 }
 
 // The point lines after a `cs` line, up to the first line that is not one.
@@ -415,10 +414,10 @@ void inrea(FStr<60>& name) {
   // Write requests of an earlier reading are dropped with their files.
   for (int k = 1; k <= mxwrite; ++k) uclose(70 + k);
   cbedevol.nwrite = 0;
-  grbeam(-1, mxlist, "");
+  iibeam(-1, mxlist, "");
 
   int mode = 0;
-  gropn(cunit.luin, name.span(), cinput.cfilin.span(), mode);
+  iiopn(cunit.luin, name.span(), cinput.cfilin.span(), mode);
 
   for (;;) {
     int iopt = 0;

@@ -20,7 +20,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 #include "numerics/numerics.hpp"
 #include "routing/routing.hpp"
@@ -105,15 +105,15 @@ void index_conditions(int ns) {
     has_side[n] = false;
     for (int i = first[n]; i < first[n + 1]; ++i) {
       const NodeRecord& r = recs[i];
-      if (r.kind == 7 && r.len >= 3) {
+      if (r.kind == kTabInflow && r.len >= 3) {
         qin[n] += node_at_time(r);
         kin[n] = static_cast<int>(std::lround(ccs.tabc(r.row + 2, 2)));
-      } else if ((r.kind == 6 || r.kind == 8 || r.kind == 9) && r.len >= 3) {
+      } else if ((r.kind == kTabLevel || r.kind == kTabCritical || r.kind == kTabSlope) && r.len >= 3) {
         // The first level condition of a position decides, relations or not.
         if (decide[n] == 1 || decide[n] == 3) continue;
-        decide[n] = r.kind == 9 ? 3 : 1;
-        if (r.kind == 9) slope_of[n] = std::max(node_at_time(r), 1e-10f);
-      } else if ((r.kind == 4 || r.kind == 5) && relation_valid(r)) {
+        decide[n] = r.kind == kTabSlope ? 3 : 1;
+        if (r.kind == kTabSlope) slope_of[n] = std::max(node_at_time(r), 1e-10f);
+      } else if ((r.kind == kTabSideWeir || r.kind == kTabSideGate) && relation_valid(r)) {
         has_side[n] = true;
       } else if (relation_valid(r) && decide[n] == 0) {
         decide[n] = 2;
@@ -139,7 +139,7 @@ float relations(int n, float z, float e, float eoth) {
   float q = 0.0f;
   for (int i = first[n]; i < first[n + 1]; ++i) {
     const NodeRecord& r = recs[i];
-    if (r.kind == 1 || r.kind == 2 || r.kind == 3 || r.kind == 11)
+    if (r.kind == kTabHq || r.kind == kTabWeir || r.kind == kTabGate || r.kind == kTabCulvert)
       if (relation_valid(r)) q += node_relation(r, z, e, eoth, el);
   }
   return q;
@@ -373,7 +373,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
   iter = 0;
   dzmax = 0.0f;
   dqmax = 0.0f;
-  const float dt = 3600.0f * cunit.dtime;
+  const float dt = kSecondsPerHour * cunit.dtime;
   if (ns < 1 || !(dt > 0.0f)) return 0;
   const float dzlim = cinput.vcontr * cunit.dtime;
   save_old_level(ns);
@@ -392,7 +392,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
     side_rows(ns);
     if (!condition_rows(ns, dzlim)) {
       cinput.cmesg = "missing downstream boundary condition";
-      grmesg(cinput.cmesg.view());
+      iimesg(cinput.cmesg.view());
       // Found in the first iteration, before any update: the old state stands.
       iter = 0;
       return 1;
@@ -403,7 +403,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
       // state stands and the run ends here.
       restore_old_level(ns);
       cinput.cmesg = "routing step without solution (no finite correction)";
-      grmesg(cinput.cmesg.view());
+      iimesg(cinput.cmesg.view());
       iter = k;
       return 2;
     }

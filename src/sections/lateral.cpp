@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "model/model.hpp"
 #include "numerics/numerics.hpp"
@@ -320,7 +320,7 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
   }
   if (!conv) {
     cinput.cmesg = fformat("('WARNING: ',a8,' not converged')", {section_name(isec)});
-    grmesg(cinput.cmesg.view());
+    iimesg(cinput.cmesg.view());
   }
 
   // Area and discharge accumulated from the left edge (the first point

@@ -167,6 +167,7 @@ void eprog(int k, int& ichoice, int nstep) {
   }
 
   build_picture(k);
+  pic.step = k;
   cunit.kplot = -1;
   ichoice = 4;
   if (seddisplay.picture) seddisplay.picture(pic);

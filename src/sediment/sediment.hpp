@@ -69,6 +69,7 @@ constexpr int kEvolPoints = kEvolLines * mxbr;
 // (limits from the data); afterwards the graphics variable IN15GR is 1, so
 // the control loop draws and returns at once (0 after Halt or Close: wait).
 struct EvolPicture {
+  int step = 0;  // 0 the set-up picture, else the step (the panel follows)
   int item = 1;  // 1 Levels, 2 Rate, 3 Sediment, 4 Load
   int nline = 0;
   int nsec = 0;

@@ -11,8 +11,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
-#include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/units.hpp"
 #include "numerics/numerics.hpp"
@@ -83,7 +82,7 @@ std::string line_of(const std::string& s) {
 
 void show(const std::string& text) {
   cinput.cmesg = line_of(text);
-  grmesg(cinput.cmesg.view());
+  iimesg(cinput.cmesg.view());
 }
 
 int section_at(int n) {
@@ -160,7 +159,7 @@ void bkwat(int& ierr, int imode) {
   float qd = 0.0f, ad = 1.0f, kd = 1.0f, zd = 0.0f;
   bool dpress = false;  // the section computed last is pressurized
   for (int n = nsec; n >= 1; --n) {
-    if (imode == 1) grbeam(nsec - n + 1, nsec, "steady flow");
+    if (imode == 1) iibeam(nsec - n + 1, nsec, "steady flow");
     lcrit(n) = 0;
     rc.qsl(n) = rc.qlat(1, n);
     rc.qsr(n) = rc.qlat(2, n);
@@ -306,7 +305,7 @@ void bkwat(int& ierr, int imode) {
   if (st.itc > 0) show(fformat("('conveyance calculation completed (it=',i2,')')", {st.itc}));
   if (ierr == 0) {
     cinput.cmesg = line_of(fformat("('backwater calculation completed (it=',i2,')')", {st.itb}));
-    if (imode == 1) grmesg(cinput.cmesg.view());
+    if (imode == 1) iimesg(cinput.cmesg.view());
   }
   // The inexact sections stand in ctext(1..ninex) for the text window.
 

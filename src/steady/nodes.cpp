@@ -29,7 +29,7 @@ void walk_records(F&& f) {
     if (r > mxtabc) return;
     const int len = static_cast<int>(c.tabc(r, 1));
     if (len < 1 || r + std::max(len, 2) - 1 > mxtabc) return;
-    const bool load = cmixing.nload > 0 && c.tabc(r, 2) == 11.0f;
+    const bool load = cmixing.nload > 0 && c.tabc(r, 2) == static_cast<float>(kTabLoad);
     if (!load) {
       ++seen;
       const int pos = static_cast<int>(std::lround(c.tabc(r + 1, 1)));
@@ -76,7 +76,7 @@ float qnode(int n, int& ktype, float& vlat) {
   vlat = 0.0f;
   float q = 0.0f;
   walk_records([&](int r, int len, int pos, int kind) {
-    if (pos == n && kind == 7 && len >= 3) {
+    if (pos == n && kind == kTabInflow && len >= 3) {
       q += at_time(r, len);
       ktype = static_cast<int>(std::lround(ccs.tabc(r + 2, 2)));
       vlat = ccs.tabc(r, 2);
@@ -89,7 +89,7 @@ float qnode(int n, int& ktype, float& vlat) {
 void qnode_sides(int n, float& qleft, float& qright, float& qimposed) {
   qleft = qright = qimposed = 0.0f;
   walk_records([&](int r, int len, int pos, int kind) {
-    if (pos == n && kind == 7 && len >= 3) {
+    if (pos == n && kind == kTabInflow && len >= 3) {
       const float q = at_time(r, len);
       const int side = static_cast<int>(std::lround(ccs.tabc(r + 2, 2)));
       if (side == 3)
@@ -137,7 +137,7 @@ bool level_condition(int n, float& z, int& istat) {
   if (c.nstruc < 1 || c.tabc(1, 1) < 1.0f) return false;
   walk_records([&](int r, int len, int pos, int kind) {
     if (pos != n || len < 3) return false;
-    if (kind == 6) {
+    if (kind == kTabLevel) {
       const float zb = at_time(r, len);
       const float zc = zcrit(nn, rc.qsec(nn), 1.0f);
       if (zc > zb) {
@@ -148,13 +148,13 @@ bool level_condition(int n, float& z, int& istat) {
         istat = 0;
         z = zb;
       }
-    } else if (kind == 8) {
+    } else if (kind == kTabCritical) {
       // The value is a Froude number; the criterion Q^2 B/(g A^3) is its square.
       const float fr = at_time(r, len);
       const float zf = zcrit(nn, rc.qsec(nn), fr * fr);
       istat = fr >= 1.0f ? 1 : 0;
       z = (n < rc.nsec && rc.zwl(n + 1) > zf) ? rc.zwl(n + 1) : zf;
-    } else if (kind == 9) {
+    } else if (kind == kTabSlope) {
       // Normal depth: the level at which the section at its place (shift
       // and bed change) has the conveyance Q / sqrt(S).
       const float s = std::max(at_time(r, len), 1e-10f);
@@ -194,7 +194,7 @@ float relations_at(int n, float zm, float e, float eoth, float el, int& istat) {
   bool inflow = false;
   walk_records([&](int r, int len, int pos, int kind) {
     if (pos != n) return false;
-    if (kind == 7) {
+    if (kind == kTabInflow) {
       // All inflows of the position are summed once, however many records.
       if (!inflow) {
         int kt;
@@ -205,7 +205,7 @@ float relations_at(int n, float zm, float e, float eoth, float el, int& istat) {
       istat = 2;
       return false;
     }
-    if (kind == 1 || kind == 2 || kind == 3 || kind == 11) {
+    if (kind == kTabHq || kind == kTabWeir || kind == kTabGate || kind == kTabCulvert) {
       const NodeRecord rec{r, len, pos, kind};
       if (relation_valid(rec)) {
         qs += node_relation(rec, zm, e, eoth, el);
@@ -266,14 +266,14 @@ float node_at_time(const NodeRecord& rec) { return at_time(rec.row, rec.len); }
 
 bool relation_valid(const NodeRecord& rec) {
   switch (rec.kind) {
-    case 1:
+    case kTabHq:
       return rec.len >= 3;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
+    case kTabWeir:
+    case kTabGate:
+    case kTabSideWeir:
+    case kTabSideGate:
       return rec.len >= 4;
-    case 11:
+    case kTabCulvert:
       return rec.len >= 5;
     default:
       return false;
@@ -284,21 +284,21 @@ float node_relation(const NodeRecord& rec, float z, float e, float eoth, float e
   const Ccs& c = ccs;
   const int r = rec.row;
   switch (rec.kind) {
-    case 1: {
+    case kTabHq: {
       float sl;
       int ie = 0;
       return rmint1(table_rows(r, rec.len), col_x(r), col_y(r), z, sl, ie);
     }
-    case 2: {
+    case kTabWeir: {
       const float zc = c.tabc(r + 2, 1);
       return rqweir(std::max(0.0f, e - zc), eoth - zc, c.tabc(r + 2, 2), c.tabc(r + 3, 1));
     }
-    case 3: {
+    case kTabGate: {
       const float zc = c.tabc(r + 2, 1);
       return rqgate(std::max(0.0f, e - zc), eoth - zc, z - zc, c.tabc(r + 2, 2), c.tabc(r + 3, 1),
                     0.62f);
     }
-    case 11: {
+    case kTabCulvert: {
       const float zc = c.tabc(r + 2, 1);
       int itype = c.ldebug == 1 ? -1 : 0;
       return rqculv(std::max(0.0f, e - zc), eoth - zc, std::max(0.0f, z - zc), eoth - zc,
@@ -316,8 +316,8 @@ float side_outflow(const NodeRecord& rec, float z) {
   // The water leaves the branch over the side crest into free air.
   constexpr float kOutside = -1.0e10f;  // m, level beyond a side structure
   const float zc = c.tabc(r + 2, 1);
-  if (rec.kind == 4) return rqweir(z - zc, kOutside, c.tabc(r + 2, 2), c.tabc(r + 3, 1));
-  if (rec.kind == 5)
+  if (rec.kind == kTabSideWeir) return rqweir(z - zc, kOutside, c.tabc(r + 2, 2), c.tabc(r + 3, 1));
+  if (rec.kind == kTabSideGate)
     return rqgate(z - zc, kOutside, z - zc, c.tabc(r + 2, 2), c.tabc(r + 3, 1), 0.62f);
   return 0.0f;
 }

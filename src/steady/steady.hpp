@@ -129,10 +129,13 @@ int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper);
 
 // The section velocity command: form, table and plot until Cancel.
 void velo();
-// One computation of the form's values (name or number, slope in %, level):
-// false when nothing could be computed (the form comes back). slope is a
-// fraction; iter the iteration count of the lateral method.
-bool velo_compute(FStr<16>* values, float& slope, float& level, float& q, int& iter);
+// One computation of the form's values (name or number, slope in %, level).
+// slope is a fraction; iter the iteration count of the lateral method.
+// Refused: a field did not read or the section is unknown (the message line
+// says which; nothing changed); Dry: the level wets no point, level := the
+// section's lowest point and q := 0.
+enum class VeloStep { Computed, Refused, Dry };
+VeloStep velo_compute(FStr<16>* values, float& slope, float& level, float& q, int& iter);
 // The text-window lines of the distribution just computed.
 int velo_text(std::string_view name, float slope, float level, float q, int iter,
               std::vector<FStr<80>>& lines);

@@ -45,7 +45,7 @@ int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper) {
     const float ys[7] = {c.zbm,
                          rc.zbed(n),
                          rc.zwl(n),
-                         v * v * 0.051f + rc.zwl(n),
+                         v * v * kVelocityHead + rc.zwl(n),
                          0.0f,
                          rc.dzsec(n) + c.zbl,
                          rc.dzsec(n) + c.zbr};

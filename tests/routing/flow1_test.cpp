@@ -34,7 +34,7 @@ class RoutingStep : public test::BranchTest {
   void channel() {
     rect("R", 20.0f, 8.0f);
     reach("R", 21, 500.0f, 0.0005f);
-    value(0, 7, 50.0f, 1);
+    value(0, kTabInflow, 50.0f, 1);
   }
   int steady() {
     const int ierr = run();
@@ -63,7 +63,7 @@ TEST_F(RoutingStep, SteadyStartStaysSteadyWithoutAllocation) {
   for (int lmomen : {0, 1}) {
     SetUp();
     channel();
-    value(21, 6, lmomen ? 3.0f : hn);
+    value(21, kTabLevel, lmomen ? 3.0f : hn);
     ccs.lmomen = lmomen;
     ASSERT_EQ(steady(), 0);
     ASSERT_EQ(step(), 0);
@@ -91,7 +91,7 @@ TEST_F(RoutingStep, LevelChangeIsLimitedPerStep) {
   channel();
   // The level jumps from 3.0 to 4.0 just after the start and falls back to
   // 2.9 later; with 0.1 m/h and 0.1 h the end level moves 0.01 m per step.
-  cond(21, 6, {{0.0f, 3.0f}, {0.01f, 4.0f}, {10.0f, 4.0f}, {10.01f, 2.9f}});
+  cond(21, kTabLevel, {{0.0f, 3.0f}, {0.01f, 4.0f}, {10.0f, 4.0f}, {10.01f, 2.9f}});
   ASSERT_EQ(steady(), 0);
   for (int k = 1; k <= 3; ++k) {
     const float zp = creach.zwl(21);
@@ -109,10 +109,11 @@ TEST_F(RoutingStep, LevelChangeIsLimitedPerStep) {
 
 TEST_F(RoutingStep, InnerDischargeAndInflowHydrographs) {
   channel();
-  value(21, 6, 3.0f);
-  value(8, 7, 10.0f, 2);  // inflow on the right after position 8
+  value(21, kTabLevel, 3.0f);
+  value(8, kTabInflow, 10.0f, 2);  // inflow on the right after position 8
   ccs.lmomen = 1;
-  cond(14, 7, {{0.0f, 0.0f}, {0.1f, 0.0f}, {0.15f, 30.0f}, {0.25f, 30.0f}, {0.3f, -1.0f}}, 3);
+  cond(14, kTabInflow,
+       {{0.0f, 0.0f}, {0.1f, 0.0f}, {0.15f, 30.0f}, {0.25f, 30.0f}, {0.3f, -1.0f}}, 3);
   ASSERT_EQ(steady(), 0);
   EXPECT_NEAR(creach.qsec(9), 60.0, 1e-3);
   // Zero imposed discharge at the start: the momentum equation stays and
@@ -157,15 +158,15 @@ TEST_F(RoutingStep, SteadyFlowThroughStructuresStaysAtTheBackwaterLevels) {
     const std::string name = c.name;
     const bool end = name.find("end") != std::string::npos;
     for (int n = 12; n <= 21 && !end; ++n) creach.dzsec(n) -= 2.0f;
-    if (name.rfind("weir", 0) == 0) structure(11, 2, 3.0f, 20.0f, 0.58f);
-    if (name == "gate") structure(11, 3, 2.5f, 20.0f, 0.8f);
+    if (name.rfind("weir", 0) == 0) structure(11, kTabWeir, 3.0f, 20.0f, 0.58f);
+    if (name == "gate") structure(11, kTabGate, 2.5f, 20.0f, 0.8f);
     if (name == "culvert") culvert(11, 2.5f, 6.0f, 2.5f, 60.0f, 0.5f);
     if (name == "hq end")
-      cond(21, 1, {{0.0f, 0.0f}, {2.0f, 40.0f}, {2.5f, 60.0f}, {5.0f, 300.0f}});
+      cond(21, kTabHq, {{0.0f, 0.0f}, {2.0f, 40.0f}, {2.5f, 60.0f}, {5.0f, 300.0f}});
     else if (name == "slope end")
-      value(21, 9, 0.0005f);
+      value(21, kTabSlope, 0.0005f);
     else
-      value(21, 6, c.zend);
+      value(21, kTabLevel, c.zend);
     ASSERT_EQ(steady(), 0) << name;
     float zdev = 0.0f, qdev = 0.0f, qlast = 0.0f;
     for (int k = 1; k <= 100; ++k) {
@@ -198,7 +199,7 @@ TEST_F(RoutingStep, SteadyFlowThroughStructuresStaysAtTheBackwaterLevels) {
 
 TEST_F(RoutingStep, LastSectionWithoutUsableCondition) {
   channel();
-  value(21, 6, 3.0f);
+  value(21, kTabLevel, 3.0f);
   ASSERT_EQ(steady(), 0);
   ccs.nstruc = 1;  // the level condition gone: only the inflow is left
   EXPECT_EQ(step(), 1);

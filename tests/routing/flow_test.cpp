@@ -33,7 +33,7 @@ class RoutingRun : public test::BranchTest {
   void channel(int count) {
     rect("R", 20.0f, 8.0f);
     reach("R", count, 500.0f, 0.0005f);
-    value(0, 7, 50.0f, 1);
+    value(0, kTabInflow, 50.0f, 1);
   }
   void go(const char* file) {
     cinput.filres = file;
@@ -54,7 +54,7 @@ class RoutingRun : public test::BranchTest {
 
 TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
   channel(10);
-  value(10, 6, 3.0f);
+  value(10, kTabLevel, 3.0f);
   cinput.title = "Test reach";
   go("rx_default");
   EXPECT_EQ(cinput.cmesg.trimmed(), ">results on file rx_default");
@@ -95,7 +95,7 @@ TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
 
 TEST_F(RoutingRun, StepMenuAndHydrographLines) {
   channel(10);
-  value(10, 6, 3.0f);
+  value(10, kTabLevel, 3.0f);
   creach.iout(5) = iiwrite(0, "cs R >hyd_rte.txt", cunit.lulst);
   ASSERT_GT(creach.iout(5), 0);
   answers = {RoutingAnswer::Discharge, RoutingAnswer::Halt, RoutingAnswer::Exit};
@@ -139,7 +139,7 @@ TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
 
   // A level condition that the step cannot see (its record is left out of
   // the chain after the steady start): the run ends with the message.
-  value(10, 6, 3.0f);
+  value(10, kTabLevel, 3.0f);
   cunit.tstart = 2.0f;
   view.start = [this](const RoutingFrame&) { ccs.nstruc = 1; };
   go("rx_fail");
@@ -218,8 +218,8 @@ TEST_F(RoutingRun, FloodWaveBalanceAndCelerity) {
   trap("W", b, m, 10.0f);
   const int ns = 81;
   reach("W", ns, 500.0f, s0);
-  cond(0, 7, {{0.0f, 100.0f}, {1.0f, 100.0f}, {8.0f, 400.0f}, {24.0f, 100.0f}}, 1);
-  value(ns, 9, s0);  // normal depth at the end
+  cond(0, kTabInflow, {{0.0f, 100.0f}, {1.0f, 100.0f}, {8.0f, 400.0f}, {24.0f, 100.0f}}, 1);
+  value(ns, kTabSlope, s0);  // normal depth at the end
   ccs.lmomen = 1;
   cinput.vcontr = 5.0f;
   cunit.tend = 40.0f;
@@ -303,9 +303,9 @@ TEST_F(RoutingRun, FloodThroughAWeirPoolBalanceAndAttenuation) {
   for (int i = 0; i < 5; ++i) pos("P", 500.0f * i, 0.0f);
   pos("P", 2100.0f, -3.0f);
   pos("P", 2200.0f, -3.0f);
-  structure(5, 2, crest, bw, cw);
-  cond(0, 7, {{0.0f, 10.0f}, {5.0f, 100.0f}, {15.0f, 10.0f}}, 1);
-  value(7, 6, -2.0f);
+  structure(5, kTabWeir, crest, bw, cw);
+  cond(0, kTabInflow, {{0.0f, 10.0f}, {5.0f, 100.0f}, {15.0f, 10.0f}}, 1);
+  value(7, kTabLevel, -2.0f);
   cunit.tend = 30.0f;
   auto inflow = [](double h) { return h < 5 ? 10 + 18 * h : h < 15 ? 100 - 9 * (h - 5) : 10.0; };
 
