@@ -258,7 +258,10 @@ void grbeam(int i, int n, std::string_view text) {
     return;
   }
   n = std::max(n, 1);
-  int p = std::max(0, static_cast<int>(static_cast<float>(i % n) / static_cast<float>(n) * 100.0f));
+  // A count that reaches the full count reads 100 % (not 0 % of the next round).
+  int p = i > 0 && i % n == 0
+              ? 100
+              : std::max(0, static_cast<int>(static_cast<float>(i % n) / static_cast<float>(n) * 100.0f));
   if (p == g_beam_last) return;
   g_beam_last = p;
   // A file being written waits while the bar is drawn on the screen.
@@ -294,6 +297,19 @@ void grbeam(int i, int n, std::string_view text) {
   c.IPINGR = pin;
   c.XPENGR = xp;
   c.YPENGR = yp;
+}
+
+void grbeam_off() {
+  GrComn& c = grcomn;
+  if (g_beam_last < 0 || !gr_screen_mode(c.IMODGR)) return;
+  g_beam_last = -1;
+  grclip(0);
+  const float top = c.YBEAMGR + 1.0f, bot = c.YBEAMGR - 15.0f;
+  float bx[4] = {-1, 201, 201, -1}, by[4] = {bot, bot, top, top};
+  grfram(bx, by, 1, -1);
+  grfram(bx, by, 0, -1);
+  grflip();
+  grclip(1);
 }
 
 void grfram(const float* x, const float* y, int flag, int col) {

@@ -36,6 +36,8 @@ float g_last[4] = {0, 0, 0, 0};
 // The library start the remembered scales belong to.
 int g_last_start = -1;
 bool g_have_last = false;
+// Perspective of the Yaw command: rotation about the vertical and tilt.
+float g_rot = 0.0f, g_tilt = 0.0f;
 
 int keep_count() {
   int n = 0;
@@ -362,6 +364,11 @@ void note_window() {
 
 }  // namespace
 
+void grctrl_view_reset() {
+  g_have_last = false;
+  g_rot = g_tilt = 0.0f;
+}
+
 void grctrl_item(std::string_view item) {
   if (static_cast<int>(g_menu.size()) < kStdItems) reset_menu();
   if (static_cast<int>(g_menu.size()) == kStdItems) g_menu.emplace_back("");
@@ -466,11 +473,22 @@ std::string grtrans(int lang, std::string_view text) {
   return std::string(text);
 }
 
-void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
+namespace {
+
+// What one run of the control loop keeps: the scales the plot gave first
+// (Original) and whether the next redraw asks for scales or new axes.
+struct CtrlRun {
+  float first[4] = {0, 0, 0, 0};
+  bool have_first = false;
+  bool new_scales = true;
+  bool scales = true;
+};
+
+enum class Next { Menu, Redraw, Exit };
+
+// The option switches and the titles handed to the control loop.
+void take_titles(int options, const FStr<240>& titles) {
   GrComn& c = grcomn;
-  reset_menu();
-  g_sticky = 0;
-  grmesg(" ");
   if (options > 0) {
     int* sw[13] = {&c.IN01GR, &c.IN02GR, &c.IN03GR, &c.IN04GR, &c.IN05GR, &c.IN06GR, &c.IN07GR,
                    &c.IN08GR, &c.IN09GR, &c.IN10GR, &c.IN11GR, &c.IN12GR, &c.IN13GR};
@@ -485,152 +503,171 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
     grtrans(c.LANGGR, grcomt.XTXTGR);
     grtrans(c.LANGGR, grcomt.YTXTGR);
   }
+}
+
+// Scales from the plot; a plot that comes back with the ranges of the last
+// one (an animation frame) keeps the world window the user zoomed to.
+void ask_scales(const GrPlot& plot, float* scale, CtrlRun& run) {
+  plot(0, scale);
+  if (!run.have_first) std::copy(scale, scale + 4, run.first), run.have_first = true;
+  run.new_scales = grcomn.INDSGR == 1 || !g_have_last || g_last_start != gr_starts ||
+                   !std::equal(scale, scale + 4, g_last);
+  g_last_start = gr_starts;
+  std::copy(scale, scale + 4, g_last);
+  g_have_last = true;
+  run.scales = false;
+}
+
+// A screen shot asked for in the Hardcopy menu, of the plot just drawn.
+void take_shot() {
+  if (g_command.empty()) return;
+  grflip();
+  bool headless = grx_headless_running();
+  int rc = headless ? !grx_headless_png(g_shot) : std::system(g_command.c_str());
+  if (rc == 0 && file_exists(g_shot))
+    grmesg("screen shot to " + g_shot);
+  else
+    grmesg("screen shot failed: " + g_shot);
+  g_command.clear();
+}
+
+// Value: the plot's value at the cursor, marked and reported.
+void show_value(const GrPlot& plot, float* scale, float x, float y) {
+  GrComn& c = grcomn;
+  if (!grinside(x, y)) {
+    grmesg("click into the plot");
+    return;
+  }
+  float v[4] = {x, y, scale[2], scale[3]};
+  plot(2, v);
+  grmov2(x, y);
+  grsymb(2);
+  grflip();
+  std::string t = grvalue_text(x + c.XORGR, y + c.YORGR);
+  grmesg(t);
+  if (c.JOUTGR == kStdout || uisopen(c.JOUTGR)) fwrite(c.JOUTGR, "(a)", {t});
+}
+
+// eXit: the titles go back to the caller, the settings to the settings file.
+void leave(FStr<240>& titles) {
+  GrComn& c = grcomn;
+  if (c.IN08GR == 0 && c.JOUTGR == kStdout) {
+    int zero = 0;
+    grmode(zero);
+  }
+  fassign(std::span<char>(titles.c, 80), grcomt.TITLGR.view());
+  fassign(std::span<char>(titles.c + 80, 80), grcomt.SUBTGR.view());
+  if (c.ISMLGR == 0) grwset();
+}
+
+// A click outside the buttons goes to the plot (key, sticky commands); just
+// above the plot area it edits the title. True when the plot is to be redrawn.
+bool plot_click(const GrPlot& plot, float* scale, int ich) {
+  const GrComn& c = grcomn;
+  plot(4, scale);
+  if (ich != 0) return false;
+  float top = static_cast<float>(-(c.YMAXGR - c.YMINGR) * c.YFACGR);
+  float right = static_cast<float>((c.XMAXGR - c.XMINGR) * c.XFACGR);
+  if (c.YCRSGR > top && c.YCRSGR < top + 40 && c.XCRSGR >= 0 && c.XCRSGR <= right &&
+      c.IKEYGR < 1) {
+    title_form();
+    return true;
+  }
+  return false;
+}
+
+// One choice of the control menu.
+Next menu_choice(const GrPlot& plot, float* scale, CtrlRun& run, FStr<240>& titles, int ich,
+                 float x, float y) {
+  GrComn& c = grcomn;
+  switch (ich) {
+    case 1: grdraw(); return Next::Menu;
+    case 2: return hardcopy_menu(plot, scale) ? Next::Redraw : Next::Menu;
+    case 3: return keep_menu(plot, scale) ? Next::Redraw : Next::Menu;
+    case 4:
+      c.INDSGR = 1;
+      c.ITRNGR = 0;
+      std::copy(run.first, run.first + 4, scale);
+      run.scales = true;
+      return Next::Redraw;
+    case 5:
+      if (query_form()) run.new_scales = true;
+      return Next::Redraw;
+    case 6: return Next::Redraw;
+    case 7: {
+      std::vector<FStr<80>> h = grmesg_history();
+      if (h.empty()) h.emplace_back("no messages");
+      grtext(static_cast<int>(h.size()), h.data());
+      return Next::Menu;
+    }
+    case 8: show_value(plot, scale, x, y); return Next::Menu;
+    case 9:
+      gryaw();
+      run.scales = true;
+      return Next::Redraw;
+    case 10: show_text<80>(control_help()); return Next::Menu;
+    case 11: leave(titles); return Next::Exit;
+    default:
+      if (ich >= 13) {
+        c.XCRSGR = x;
+        c.YCRSGR = y;
+        plot(12 - ich, scale);
+      }
+      return Next::Menu;
+  }
+}
+
+// The control menu until a choice needs a redraw or ends the loop.
+Next control_menu(const GrPlot& plot, float* scale, CtrlRun& run, FStr<240>& titles) {
+  const GrComn& c = grcomn;
+  for (;;) {
+    int ich = 0;
+    float x = 0, y = 0;
+    const GrPlot* saved_plot = g_plot;
+    float* saved_scale = g_scale;
+    g_plot = &plot, g_scale = scale;
+    grcurs1(static_cast<int>(g_menu.size()), g_menu.data(), ich, x, y, pan_redraw);
+    g_plot = saved_plot, g_scale = saved_scale;
+    // A resized window is opened again at its new size by the redraw.
+    if (c.NXINGR != g_nx_open || c.NYINGR != g_ny_open) return Next::Redraw;
+    if (ich < 0) {
+      // Wheel and right button zoom; an arrow-key pan has redrawn already.
+      if (ich == kMenuPan) continue;
+      if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown)
+        grzoom(x, y, ich);
+      return Next::Redraw;
+    }
+    if (ich > 0 && ich <= static_cast<int>(g_menu.size()))
+      g_sticky = g_menu[ich - 1](1) == '<' ? ich : 0;
+    if (ich == 0 || ich == g_sticky) {
+      const bool redraw = plot_click(plot, scale, ich);
+      if (ich == 0) {
+        if (redraw) return Next::Redraw;
+        continue;
+      }
+    }
+    const Next next = menu_choice(plot, scale, run, titles, ich, x, y);
+    if (next != Next::Menu) return next;
+  }
+}
+
+}  // namespace
+
+void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
+  reset_menu();
+  g_sticky = 0;
+  grmesg(" ");
+  take_titles(options, titles);
   ensure_screen();
   if (g_nx_open < 0) note_window();
-
-  float first[4] = {0, 0, 0, 0};
-  bool have_first = false;
-  bool new_scales = true;
-  bool scales = true;
-
+  CtrlRun run;
   for (;;) {
-    if (scales) {
-      plot(0, scale);
-      if (!have_first) std::copy(scale, scale + 4, first), have_first = true;
-      new_scales = c.INDSGR == 1 || !g_have_last || g_last_start != gr_starts ||
-                   !std::equal(scale, scale + 4, g_last);
-      g_last_start = gr_starts;
-      std::copy(scale, scale + 4, g_last);
-      g_have_last = true;
-      scales = false;
-    }
-    // ---- Redraw ----
-    draw_plot(plot, scale, new_scales);
-    new_scales = false;
-    if (!g_command.empty()) {
-      grflip();
-      bool headless = grx_headless_running();
-      int rc = headless ? !grx_headless_png(g_shot) : std::system(g_command.c_str());
-      if (rc == 0 && file_exists(g_shot))
-        grmesg("screen shot to " + g_shot);
-      else
-        grmesg("screen shot failed: " + g_shot);
-      g_command.clear();
-    }
-    if (c.IN15GR == 1) return;
-
-    // ---- Menu ----
-    bool redraw = false;
-    while (!redraw) {
-      int ich = 0;
-      float x = 0, y = 0;
-      const GrPlot* saved_plot = g_plot;
-      float* saved_scale = g_scale;
-      g_plot = &plot, g_scale = scale;
-      grcurs1(static_cast<int>(g_menu.size()), g_menu.data(), ich, x, y, pan_redraw);
-      g_plot = saved_plot, g_scale = saved_scale;
-      if (c.NXINGR != g_nx_open || c.NYINGR != g_ny_open) {
-        // The window was resized: it already has its new size.
-        note_window();
-        redraw = true;
-        continue;
-      }
-      if (ich < 0) {
-        // Wheel and right button zoom; an arrow-key pan has redrawn already.
-        if (ich == kMenuPan) continue;
-        if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown)
-          grzoom(x, y, ich);
-        redraw = true;
-        continue;
-      }
-      if (ich > 0 && ich <= static_cast<int>(g_menu.size()))
-        g_sticky = g_menu[ich - 1](1) == '<' ? ich : 0;
-      if (ich == 0 || ich == g_sticky) {
-        plot(4, scale);
-        if (ich == 0) {
-          // A click just above the plot area edits the title.
-          float top = static_cast<float>(-(c.YMAXGR - c.YMINGR) * c.YFACGR);
-          float right = static_cast<float>((c.XMAXGR - c.XMINGR) * c.XFACGR);
-          if (c.YCRSGR > top && c.YCRSGR < top + 40 && c.XCRSGR >= 0 && c.XCRSGR <= right &&
-              c.IKEYGR < 1) {
-            title_form();
-            redraw = true;
-          }
-          continue;
-        }
-      }
-      switch (ich) {
-        case 1:
-          grdraw();
-          break;
-        case 2:
-          if (hardcopy_menu(plot, scale)) redraw = true;
-          break;
-        case 3:
-          if (keep_menu(plot, scale)) redraw = true;
-          break;
-        case 4:
-          c.INDSGR = 1;
-          c.ITRNGR = 0;
-          std::copy(first, first + 4, scale);
-          scales = true;
-          redraw = true;
-          break;
-        case 5:
-          if (query_form()) new_scales = true;
-          redraw = true;
-          break;
-        case 6:
-          redraw = true;
-          break;
-        case 7: {
-          std::vector<FStr<80>> h = grmesg_history();
-          if (h.empty()) h.emplace_back("no messages");
-          grtext(static_cast<int>(h.size()), h.data());
-          break;
-        }
-        case 8: {
-          if (!grinside(x, y)) {
-            grmesg("click into the plot");
-            break;
-          }
-          float v[4] = {x, y, scale[2], scale[3]};
-          plot(2, v);
-          grmov2(x, y);
-          grsymb(2);
-          grflip();
-          std::string t = grvalue_text(x + c.XORGR, y + c.YORGR);
-          grmesg(t);
-          if (c.JOUTGR == kStdout || uisopen(c.JOUTGR)) fwrite(c.JOUTGR, "(a)", {t});
-          break;
-        }
-        case 9:
-          gryaw();
-          scales = true;
-          redraw = true;
-          break;
-        case 10:
-          show_text<80>(control_help());
-          break;
-        case 11: {
-          if (c.IN08GR == 0 && c.JOUTGR == kStdout) {
-            int zero = 0;
-            grmode(zero);
-          }
-          fassign(std::span<char>(titles.c, 80), grcomt.TITLGR.view());
-          fassign(std::span<char>(titles.c + 80, 80), grcomt.SUBTGR.view());
-          if (c.ISMLGR == 0) grwset();
-          return;
-        }
-        default:
-          if (ich >= 13) {
-            c.XCRSGR = x;
-            c.YCRSGR = y;
-            plot(12 - ich, scale);
-          }
-          break;
-      }
-    }
+    if (run.scales) ask_scales(plot, scale, run);
+    draw_plot(plot, scale, run.new_scales);
+    run.new_scales = false;
+    take_shot();
+    if (grcomn.IN15GR == 1) return;
+    if (control_menu(plot, scale, run, titles) == Next::Exit) return;
   }
 }
 
@@ -685,7 +722,8 @@ void grdraw() {
 // Perspective: a rotation about the vertical axis and a tilt, applied to the
 // 3-D coordinates of the plot; both 0 switch the perspective off.
 void gryaw() {
-  static float rot = 0.0f, tilt = 0.0f;
+  float& rot = g_rot;
+  float& tilt = g_tilt;
   GrComn& c = grcomn;
   FStr<18> lab[2] = {"rotation [deg]", "tilt [deg]"};
   FStr<16> val[2] = {trim_right(fformat("(f8.1)", {rot}).substr(0, 8)),

@@ -115,7 +115,7 @@ void draw_messages() {
   int longest = 0;
   for (int i = 0; i < g_msg.count; ++i) longest = std::max(longest, g_msg.stack[i].len_trim());
   int w = (longest + 2) * 6, h = 14 * g_msg.count;
-  if (g_msg.shown) dlg_erase(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
+  if (g_msg.shown) dlg_restore(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
   const Box p = message_place(w, h);
   const int ox = p.x, oy = p.y + h;
   g_msg.bx = ox, g_msg.by = oy - h, g_msg.bw = w, g_msg.bh = h;
@@ -233,7 +233,7 @@ void draw_prompt(const PromptBox& b, std::string_view prompt, std::span<const ch
 }
 
 void remove_box(int x, int y, int w, int h) {
-  dlg_erase(x, y, w, h);
+  dlg_restore(x, y, w, h);
   dlg_redraw_messages();
   dlg_show();
 }
@@ -473,7 +473,7 @@ bool pick_colour(int x0, int y0, int& col) {
     }
     break;
   }
-  dlg_erase(x0, y0, bw, bh);
+  dlg_restore(x0, y0, bw, bh);
   return got;
 }
 
@@ -583,7 +583,7 @@ void grmesg(std::string_view text) {
   GrComn& c = grcomn;
   if (trim_right(text).empty()) {
     if (g_msg.shown) {
-      dlg_erase(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
+      dlg_restore(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
       dlg_show();
     }
     g_msg.shown = false;
@@ -608,6 +608,11 @@ void grmesg(std::string_view text) {
 std::vector<FStr<80>> grmesg_history() {
   size_t n = std::min(g_msg.history.size(), static_cast<size_t>(std::max(grcomn.NMSGGR, 0)));
   return {g_msg.history.begin(), g_msg.history.begin() + static_cast<long>(n)};
+}
+
+void grmesg_show() {
+  dlg_redraw_messages();
+  grxflp();
 }
 
 void dlg_redraw_messages() {

@@ -75,6 +75,8 @@ void grmesg(std::string_view text);
 void grmesg_avoid(float x, float y, float w, float h);
 // The message history, oldest first (at most 200 messages of 80 characters).
 std::vector<FStr<80>> grmesg_history();
+// Draws the message stack again (after the screen was cleared).
+void grmesg_show();
 // The text window with Save and Done.
 void grtext_raw(int n, const char* lines, int len);
 template <int N>

@@ -76,6 +76,16 @@ class Headless final : public GrxDriver {
     st.to_pixmap = true;
     log(GrxCall::Op::Pixmap);
   }
+  void to_window() override { st.to_pixmap = false; }
+  void restore(int x, int y, int w, int h) override {
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + w, st.width), y1 = std::min(y + h, st.height);
+    for (int r = y0; r < y1; ++r)
+      for (int c = x0; c < x1; ++c) {
+        const size_t k = static_cast<size_t>(r) * st.width + c;
+        st.window[k] = st.pixmap[k];
+      }
+  }
   void flip() override {
     if (st.to_pixmap) {
       st.window = st.pixmap;
@@ -190,6 +200,11 @@ class Headless final : public GrxDriver {
     for (int i = 0; i < n; ++i) pixel[i] = rgb[i] & 0xFFFFFF;
   }
   void wait_event(int& type, int& x, int& y, int& code) override {
+    // A key without a character or code of its own (Shift, Control) is no
+    // key for the program, as on X.
+    while (!events.empty() && events.front().type == kGrxKeyPress &&
+           grx_translate_key(events.front().code) > 255)
+      events.pop_front();
     if (events.empty()) {
       // Without a display the program is driven by its scripts only; a wait
       // for a key that no script provides would never end.
@@ -252,8 +267,25 @@ Headless& headless() {
 
 GrxDriver* g_driver = nullptr;
 bool g_open = false;
+bool g_on_pixmap = false;  // a frame is being drawn off screen
 
 GrxDriver& drv() { return g_driver ? *g_driver : headless(); }
+
+// Draws on the current target and, when that is the window, once more into
+// the pixmap (not logged by the headless driver: one drawing, one record).
+template <class Draw>
+void on_frame(Draw&& draw) {
+  if (!g_open) return;
+  draw();
+  if (g_on_pixmap) return;
+  GrxHeadless& h = headless().st;
+  const bool rec = h.record;
+  h.record = false;
+  drv().to_pixmap();
+  draw();
+  drv().to_window();
+  h.record = rec;
+}
 
 }  // namespace
 
@@ -281,6 +313,7 @@ void grxopn(int x, int y, int width, int height, int& depth, std::string_view na
   if (g_open) grxcls();
   drv().open(x, y, width, height, depth, name, icon);
   g_open = true;
+  g_on_pixmap = false;
 }
 void grxcls() {
   if (!g_open) return;
@@ -291,10 +324,29 @@ void grxclr() {
   if (g_open) drv().clear();
 }
 void grxpix() {
-  if (g_open) drv().to_pixmap();
+  if (!g_open) return;
+  drv().to_pixmap();
+  g_on_pixmap = true;
 }
 void grxflp() {
-  if (g_open) drv().flip();
+  if (!g_open) return;
+  drv().flip();
+  g_on_pixmap = false;
+}
+void grxclr_frame() {
+  on_frame([] { drv().clear(); });
+}
+void grxlnz_frame(int n, const int* x, const int* y) {
+  if (n > 0) on_frame([&] { drv().lines(n, x, y); });
+}
+void grxply_frame(const int* x, const int* y, int n) {
+  if (n > 0) on_frame([&] { drv().polygon(x, y, n); });
+}
+void grxstr_frame(int x, int y, std::string_view text) {
+  if (!text.empty()) on_frame([&] { drv().text(x, y, text); });
+}
+void grxrst(int x, int y, int w, int h) {
+  if (g_open && !g_on_pixmap && w > 0 && h > 0) drv().restore(x, y, w, h);
 }
 void grxstc(int pixel) {
   if (g_open) drv().set_colour(static_cast<unsigned long>(static_cast<uint32_t>(pixel)));

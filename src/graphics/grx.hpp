@@ -50,7 +50,11 @@ class GrxDriver {
   virtual void close() = 0;
   virtual void clear() = 0;
   virtual void to_pixmap() = 0;
+  // Drawing goes to the window again, without copying the pixmap.
+  virtual void to_window() = 0;
   virtual void flip() = 0;
+  // Copies an area of the pixmap onto the window (clipped to both).
+  virtual void restore(int x, int y, int w, int h) = 0;
   virtual void set_colour(unsigned long pixel) = 0;
   virtual void set_dash(int style) = 0;
   virtual void line(int x1, int y1, int x2, int y2) = 0;
@@ -85,6 +89,16 @@ void grxlnz(int n, const int* x, const int* y);
 void grxply(const int* x, const int* y, int n);
 void grxstr(int x, int y, std::string_view text);
 void grxmkc(const int* rgb, int* pixel, int n);
+// Plot drawing. After a frame was shown (grxflp) it goes into the window and
+// into the frame's pixmap alike, so that the pixmap keeps the whole picture
+// (plot, key, panels, marks) that the dialogs are drawn over.
+void grxclr_frame();
+void grxlnz_frame(int n, const int* x, const int* y);
+void grxply_frame(const int* x, const int* y, int n);
+void grxstr_frame(int x, int y, std::string_view text);
+// Shows the picture again where a dialog, menu or message was: the area of
+// the frame's pixmap copied onto the window.
+void grxrst(int x, int y, int w, int h);
 void grxevn(int& type, int& x, int& y, int& code);
 void grxcvn(int& type, int& x, int& y, int& code);
 void grxbeep();

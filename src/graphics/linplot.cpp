@@ -532,6 +532,14 @@ void grkli1(int mode, float* s) {
   }
 }
 
+void grklin_view_reset() {
+  g.smooth = false;
+  g.label = 0;
+  g.x0 = g.slope = 0;
+  g.origine = false;
+  g.scaled = false;
+}
+
 void grklin(const int* nper, const int* isym, int* ilin, const FStr<40>* titl, int nline,
             float* x, float* y, const float* values, FStr<240>& titles, int options, int kplot) {
   GrComn& c = grcomn;

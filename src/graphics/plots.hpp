@@ -52,6 +52,15 @@ void grtrans(int lang, FStr<N>& text) {
 void grdraw();
 void gryaw();
 
+// A new command's plots start from their own view: no perspective, no
+// rotation, smoothing, node labels or reference line in the line-plot
+// viewer, scales from the data. What the settings file keeps (scale options,
+// zoom factor, key, keep list) stays.
+void grview_reset();
+// The parts of that view kept by the control loop and the line-plot viewer.
+void grctrl_view_reset();
+void grklin_view_reset();
+
 // Texts of the control loop, shared with the tests.
 // The Value message: the absolute position with (2F12.3,' /xy').
 std::string grvalue_text(double x, double y);

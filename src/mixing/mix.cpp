@@ -171,11 +171,101 @@ void mixlat(float dt) {
   }
 }
 
+namespace {
+
+// Result file: the header record and the record of the variable names.
+void write_header(DaFile& f, int reclen, int nt, int nsec) {
+  da_begin(f);
+  da_int(f, -95);
+  da_int(f, reclen);
+  da_int(f, nt);
+  da_int(f, nsec);
+  da_int(f, 1);
+  da_int(f, 2);
+  da_text(f, cinput.title.view(), 80);
+  da_write(f, 1);
+  da_begin(f);
+  da_int(f, 3);
+  da_text(f, "Time[h]", 32);
+  da_text(f, cmixing.ltherm != 0 ? " TTemperature [K]" : " CConcentration [g/m3]", 32);
+  da_text(f, " DFlow Depth", 32);
+  da_text(f, " BBed Level", 32);
+  da_write(f, 2);
+}
+
+// Tube geometry of every section and the plan positions of its tubes
+// (records 3 .. 2 + 2 nsec); itmax receives the largest iteration count of
+// the lateral distribution. False when a section cannot be divided.
+bool write_geometry(DaFile& f, int nsec, int nt, int& itmax) {
+  const Ctubes& t = ctubes;
+  itmax = 0;
+  for (int n = 1; n <= nsec; ++n) {
+    int it = 0;
+    if (tube_section(n, kItemNone, it) != 0) return false;
+    itmax = std::max(itmax, it);
+    for (int k = 0; k < 2; ++k) {
+      da_begin(f);
+      da_real(f, 1.0f);
+      for (int i = 1; i <= nt; ++i) da_real(f, k == 0 ? t.xtb(i, n) : t.ytb(i, n));
+      da_write(f, 2 + n + k * nsec);
+    }
+  }
+  return true;
+}
+
+// Courant time step: dt = cfl * min over the reaches of A_min dx / dq0, with
+// A_min the smallest wet tube area of the upstream section. False (with
+// the message) when a wet tube holds no water.
+bool courant_step(int nsec, float dq0, float& dt) {
+  const Cmixing& cm = cmixing;
+  const Ctubes& t = ctubes;
+  float tmin = 3.0e38f;
+  for (int n = 1; n <= nsec; ++n) {
+    float amin = 1.0e10f;
+    for (int i = t.il(n); i <= t.ir(n); ++i) {
+      if (!(cm.atub(i, n) > 0.0f) || !(cm.htub(i, n) > 0.0f)) {
+        iimesg(line("('no flow area in stream tube',i3,' at ',a)", {i, cchar.secnam(n)}));
+        return false;
+      }
+      amin = std::min(amin, cm.atub(i, n));
+    }
+    if (n < nsec) tmin = std::min(tmin, amin * t.dx(n) / dq0);
+  }
+  dt = cunit.cfl * tmin;
+  return true;
+}
+
+// The transport steps from the model time on: advection and lateral
+// diffusion, a block of records every print interval.
+void run_steps(DaFile& f, int& rec, int nsec, float dt, int nstep, int steps) {
+  Cmixing& cm = cmixing;
+  Ctubes& t = ctubes;
+  double ts = static_cast<double>(cunit.tstart) * 3600.0;  // model time, s
+  float te = cm.tprint + 1.0f;
+  for (int k = 1; k <= steps; ++k) {
+    te += dt;
+    if (te >= cm.tprint) {
+      const float th = static_cast<float>(ts / 3600.0);
+      write_block(f, rec, th);
+      rec += nsec;
+      write_markers(f, rec);
+      cinput.cline = line("('Mixing',f6.1,'h')", {th});
+      mix_display().progress(k, nstep, cinput.cline.trimmed());
+      te = 0.0f;
+    }
+    ts += dt;
+    advec(t.dq0, cm.atub, cm.htub, cm.ctub, t.il, t.ir, t.dx, dt, static_cast<float>(ts));
+    mixlat(dt);
+  }
+  cunit.tstart = static_cast<float>(ts / 3600.0);
+}
+
+}  // namespace
+
 int mix_run() {
   Cmixing& cm = cmixing;
   const Creach& rc = creach;
   Ctubes& t = ctubes;
-  MixDisplay& disp = mix_display();
   cm.ntube = std::min(cm.ntube, mxtube);
   const int nsec = std::min(rc.nsec, mxbr);
   if (nsec < 2) {
@@ -191,65 +281,27 @@ int mix_run() {
   const int nt = t.ntube;
   const float dq0 = t.dq0;
 
-  // Result file: header records.
   const int reclen = cunit.nbyte * std::max(40, 3 * nt + 1) + 1;
   static DaFile f;
   if (!da_open(f, cinput.filres.view(), reclen)) {
     iimesg(line("('cannot open result file ',a)", {cinput.filres.trimmed()}));
     return 1;
   }
-  da_begin(f);
-  da_int(f, -95);
-  da_int(f, reclen);
-  da_int(f, nt);
-  da_int(f, nsec);
-  da_int(f, 1);
-  da_int(f, 2);
-  da_text(f, cinput.title.view(), 80);
-  da_write(f, 1);
-  da_begin(f);
-  da_int(f, 3);
-  da_text(f, "Time[h]", 32);
-  da_text(f, cm.ltherm != 0 ? " TTemperature [K]" : " CConcentration [g/m3]", 32);
-  da_text(f, " DFlow Depth", 32);
-  da_text(f, " BBed Level", 32);
-  da_write(f, 2);
-
-  // Tube geometry and plan positions.
+  write_header(f, reclen, nt, nsec);
   int itmax = 0;
-  for (int n = 1; n <= nsec; ++n) {
-    int it = 0;
-    if (tube_section(n, kItemNone, it) != 0) {
-      da_close(f);
-      return 1;
-    }
-    itmax = std::max(itmax, it);
-    for (int k = 0; k < 2; ++k) {
-      da_begin(f);
-      da_real(f, 1.0f);
-      for (int i = 1; i <= nt; ++i) da_real(f, k == 0 ? t.xtb(i, n) : t.ytb(i, n));
-      da_write(f, 2 + n + k * nsec);
-    }
+  if (!write_geometry(f, nsec, nt, itmax)) {
+    da_close(f);
+    return 1;
   }
   int rec = 2 + 2 * nsec;
   write_markers(f, rec);
   iimesg(line("('velocity calculation completed (it=',i2,')')", {itmax}));
 
-  // Courant time step; every wet tube must hold water for the transport.
-  float tmin = 3.0e38f;
-  for (int n = 1; n <= nsec; ++n) {
-    float amin = 1.0e10f;
-    for (int i = t.il(n); i <= t.ir(n); ++i) {
-      if (!(cm.atub(i, n) > 0.0f) || !(cm.htub(i, n) > 0.0f)) {
-        iimesg(line("('no flow area in stream tube',i3,' at ',a)", {i, cchar.secnam(n)}));
-        da_close(f);
-        return 1;
-      }
-      amin = std::min(amin, cm.atub(i, n));
-    }
-    if (n < nsec) tmin = std::min(tmin, amin * t.dx(n) / dq0);
+  float dt = 0.0f;
+  if (!courant_step(nsec, dq0, dt)) {
+    da_close(f);
+    return 1;
   }
-  const float dt = cunit.cfl * tmin;
   fwrite(kStdout, "(' >Q(tube)',f7.2,'m3/s >timestep',f8.1,'s')", {dq0, dt});
   std::string why;
   const int nstep = count_steps(3600.0 * static_cast<double>(cunit.tend), dt, why);
@@ -266,25 +318,7 @@ int mix_run() {
   mixbal = MixBalance{};
   mixbal.dt = dt;
   mixbal.steps = steps;
-
-  double ts = static_cast<double>(cunit.tstart) * 3600.0;  // model time, s
-  float te = cm.tprint + 1.0f;
-  for (int k = 1; k <= steps; ++k) {
-    te += dt;
-    if (te >= cm.tprint) {
-      const float th = static_cast<float>(ts / 3600.0);
-      write_block(f, rec, th);
-      rec += nsec;
-      write_markers(f, rec);
-      cinput.cline = line("('Mixing',f6.1,'h')", {th});
-      disp.progress(k, nstep, cinput.cline.trimmed());
-      te = 0.0f;
-    }
-    ts += dt;
-    advec(dq0, cm.atub, cm.htub, cm.ctub, t.il, t.ir, t.dx, dt, static_cast<float>(ts));
-    mixlat(dt);
-  }
-  cunit.tstart = static_cast<float>(ts / 3600.0);
+  run_steps(f, rec, nsec, dt, nstep, steps);
 
   const bool ok = da_close(f);
   if (!ok) iimesg(line("('error writing result file ',a)", {cinput.filres.trimmed()}));

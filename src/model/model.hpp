@@ -283,6 +283,10 @@ int tabc_load(int r, int source, int tube1, int tube2, int m);
 void cswrite(int isec);
 // Forgets every stored section.
 void csstore_clear();
+// Generation of the store, 1 at the start and counted up by every cswrite and
+// csstore_clear: what was computed from the stored sections under another
+// generation is stale.
+unsigned cs_generation();
 // Loads section isec into the work record and shifts its main-channel bed by
 // dzb; isec = 0 leaves the work record unchanged.
 void csrea(int isec, float dzb);

@@ -123,7 +123,17 @@ bool evol_read(const SedForm& f) {
   return true;
 }
 
+namespace {
+// The pictures of the run draw and go on without waiting (step mode); the
+// plots of the commands after the run wait for the user again, whichever way
+// the run ended (last step, Close, a failed steady state).
+struct StepModeRestore {
+  ~StepModeRestore() { eprog_end(); }
+};
+}  // namespace
+
 EvolResult evol_run() {
+  const StepModeRestore step_mode;
   EvolResult r;
   Cunit& u = cunit;
   Creach& rc = creach;

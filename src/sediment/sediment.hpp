@@ -153,6 +153,9 @@ void evol();
 // Pictures and write requests of the run at step k (0: set-up). ichoice
 // returns the answer of the step menu (7: Close).
 void eprog(int k, int& ichoice, int nstep);
+// The end of the run, however it ended: the step mode of the plots is what
+// it was before the set-up call, so later plots wait for the user again.
+void eprog_end();
 // The picture and the item chosen (kept over the program run).
 const EvolPicture& eprog_picture();
 // Length of the active bed cell n of the last run (m).

@@ -94,6 +94,9 @@ float specp(float z);
 // 0 success, 1 a section is missing or the downstream condition is missing.
 // imode 1: progress bar and completion message shown.
 void bkwat(int& ierr, int imode);
+// Drops the property tables bkwat keeps between runs (they are rebuilt
+// anyway when a reading, a bed change or other settings make them stale).
+void bkwat_forget();
 
 // Counters of the last bkwat call: largest iteration counts of the lateral
 // method (itc) and of the level iteration (itb), inexact sections (ninex, their
@@ -106,6 +109,9 @@ struct Bkstat {
   int lsuper = 0;
 };
 extern Bkstat bkstat;
+// Shows the sections of the last backwater run whose level did not converge
+// ("inexact cs" lines) in the text window; nothing when all converged.
+void bkwat_show_inexact();
 
 // ---- Result table of the water-level command ----
 

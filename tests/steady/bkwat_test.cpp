@@ -258,6 +258,42 @@ TEST_F(Backwater, DebugListingAndMomentumForm) {
   for (int n = 1; n <= 4; ++n) EXPECT_NEAR(creach.zwl(n), energy[n - 1], 0.02) << n;
 }
 
+// A repeated run takes the kept property tables; whatever changes a
+// section's geometry, roughness or place gives the profile of a run that
+// builds every table afresh.
+TEST_F(Backwater, RepeatRunsKeepTablesUntilTheModelChanges) {
+  const int isec = trap("C", 8.0f, 2.0f, 5.0f);
+  rect("R", 12.0f, 6.0f);
+  reach("C", 60, 100.0f, 0.001f);
+  cchar.secnam(30) = "R";
+  value(0, 7, 40.0f, 1);
+  value(60, 6, 4.0f);
+  auto levels = [] { return std::vector<float>(creach.zwl.data(), creach.zwl.data() + 60); };
+  auto fresh = [&] {
+    bkwat_forget();
+    EXPECT_EQ(run(), 0);
+    return levels();
+  };
+  ASSERT_EQ(run(), 0);
+  const std::vector<float> first = levels();
+  ASSERT_EQ(run(), 0);
+  EXPECT_EQ(levels(), first);
+
+  const std::function<void()> changes[] = {
+      [] { cbedevol.dzb(20) = 0.4f; },                   // bed change of the evolution run
+      [] { creach.dzsec(10) += 0.3f; },                  // shifted section
+      [] { ccs.kstl(1) = 45.0f; },                       // roughness class
+      [&] { test::store_profile(isec, {0, 8, 14, 22}, {5, 0, 0, 5}); },  // new reading of C
+  };
+  for (const auto& change : changes) {
+    change();
+    ASSERT_EQ(run(), 0);
+    const std::vector<float> kept = levels();
+    EXPECT_NE(kept, first);
+    EXPECT_EQ(kept, fresh());
+  }
+}
+
 TEST_F(Backwater, SpecificForceOfARectangle) {
   rect("R", 4.0f, 5.0f);
   pos("R", 0.0f, 1.0f);

@@ -83,6 +83,9 @@ bool draw_figure(const Figure& f, const std::string& dir) {
   if (f.key == 4) {  // lower middle, a little above the axis
     c.XKEYGR = std::max(0.0f, c.NXINGR * c.CELLGR * c.XSCLGR / 2 - 150);
     c.YKEYGR = 60;
+  } else if (f.key == 5) {  // right, half way up
+    c.XKEYGR = 1e5f;
+    c.YKEYGR = std::max(0.0f, c.NYINGR * c.CELLGR * c.YSCLGR / 2 - 40);
   }
   c.IN15GR = 1;  // draw once and return
   c.IN01GR = 1;  // scales from the data

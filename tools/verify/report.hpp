@@ -39,7 +39,7 @@ struct Figure {
   std::string title, xlabel, ylabel;
   std::vector<Line> lines;
   int key = 0;  // place of the key: 0 lower left, 1 upper left, 2 upper right, 3 lower right,
-               // 4 lower middle
+               // 4 lower middle, 5 right half way up
 };
 
 struct Case {
