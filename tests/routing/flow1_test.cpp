@@ -197,6 +197,22 @@ TEST_F(RoutingStep, SteadyFlowThroughStructuresStaysAtTheBackwaterLevels) {
   }
 }
 
+// A side weir 10 m wide with its crest 0.3 m below the steady level at
+// position 11 spills over its crest into free air: once the flow has
+// settled, the branch below carries that much less.
+TEST_F(RoutingStep, SideWeirTakesItsOverflowOutOfTheBranch) {
+  channel();
+  value(21, kTabLevel, 3.0f);
+  ASSERT_EQ(steady(), 0);
+  structure(11, kTabSideWeir, z0[11] - 0.3f, 10.0f, 0.58f);
+  for (int k = 0; k < 300; ++k) ASSERT_EQ(step(), 0);
+  const float h = creach.zwl(11) - (z0[11] - 0.3f);
+  const float spill = 2.95f * 0.58f * 10.0f * h * std::sqrt(h);
+  EXPECT_GT(spill, 1.0f);
+  EXPECT_NEAR(creach.qsec(12), 50.0f - spill, 0.02f * spill);
+  EXPECT_NEAR(creach.qsec(11), 50.0f, 0.1f);
+}
+
 TEST_F(RoutingStep, LastSectionWithoutUsableCondition) {
   channel();
   value(21, kTabLevel, 3.0f);
