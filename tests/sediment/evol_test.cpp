@@ -101,6 +101,9 @@ TEST_F(Evol, WithoutFormulaNothingMovesAndStepsTruncate) {
   EXPECT_EQ(r.nstep, 1);
   EXPECT_EQ(r3.nstep, 3);
   EXPECT_EQ(r3.ndone, 3);
+  EXPECT_EQ(run(0.9f).nstep, 3);  // a whole number of steps in single precision
+  cunit.dtime = 1e-30f;           // refused, not run for ever
+  EXPECT_EQ(run(1.0f).ierr, 1);
   for (int n = 1; n <= nsec; ++n) {
     EXPECT_EQ(cbedevol.dzb(n), 0.0f);
     EXPECT_EQ(cbedevol.vol(n), 0.0f);
