@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "input/input.hpp"
 #include "model/model.hpp"
 #include "sections/sections.hpp"
@@ -100,7 +104,9 @@ void csdry(const float* za, int n, float zw, int& ileft, int& iright) {
 
 void cs_k15(float* k15) {
   const Ccs& c = ccs;
-  for (int i = 1; i <= c.np; ++i) k15[i - 1] = k15_of(c.rks(i));
+  // The power once per run of points with the same Strickler value.
+  for (int i = 1; i <= c.np; ++i)
+    k15[i - 1] = i > 1 && c.rks(i) == c.rks(i - 1) ? k15[i - 2] : k15_of(c.rks(i));
 }
 
 void cscnv_k(float& zw, const float* k15) {
@@ -253,9 +259,38 @@ struct SegTable {
   bool usable = false;  // a profile section with no level that is not a number
 };
 
-void seg_table(SegTable& t) {
+// Lateral length, length and roughness share of every segment of the loaded
+// section.
+void seg_lengths(SegTable& t) {
   const Ccs& c = ccs;
   const float* y = c.ysec.data();
+  const float* z = c.zsec.data();
+  const int nseg = c.np - 1;
+  int i = 0;
+#if defined(__SSE2__)
+  // Segments four at a time: the same correctly rounded operations per lane.
+  const __m128 absmask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  for (; i + 4 <= nseg; i += 4) {
+    const __m128 dz = _mm_sub_ps(_mm_loadu_ps(z + i), _mm_loadu_ps(z + i + 1));
+    const __m128 dy = _mm_and_ps(absmask, _mm_sub_ps(_mm_loadu_ps(y + i + 1), _mm_loadu_ps(y + i)));
+    const __m128 p = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dz, dz), _mm_mul_ps(dy, dy)));
+    const __m128 k = _mm_loadu_ps(t.k15 + i);
+    _mm_storeu_ps(t.dy + i, dy);
+    _mm_storeu_ps(t.p + i, p);
+    _mm_storeu_ps(t.q + i, _mm_and_ps(_mm_cmpgt_ps(k, _mm_setzero_ps()), _mm_div_ps(p, k)));
+  }
+#endif
+  for (; i < nseg; ++i) {
+    const float dz = z[i] - z[i + 1];
+    const float dy = std::fabs(y[i + 1] - y[i]);
+    t.dy[i] = dy;
+    t.p[i] = std::sqrt(dz * dz + dy * dy);
+    t.q[i] = t.k15[i] > 0.0f ? t.p[i] / t.k15[i] : 0.0f;
+  }
+}
+
+void seg_table(SegTable& t) {
+  const Ccs& c = ccs;
   const float* z = c.zsec.data();
   cs_k15(t.k15);
   float zlow = z[0] + 1.0f;
@@ -264,25 +299,21 @@ void seg_table(SegTable& t) {
       zlow = z[i];
       t.imin = i + 1;
     }
-    if (i + 1 >= c.np) break;
-    const float dz = z[i] - z[i + 1];
-    const float dy = std::fabs(y[i + 1] - y[i]);
-    t.dy[i] = dy;
-    t.p[i] = std::sqrt(dz * dz + dy * dy);
-    t.q[i] = t.k15[i] > 0.0f ? t.p[i] / t.k15[i] : 0.0f;
   }
   t.zlow = zlow;
+  seg_lengths(t);
   const int n = c.np;
   t.usable = n > 1;
   for (int i = 0; i < n; ++i) t.usable = t.usable && !std::isnan(z[i]);
-  for (int i = 2; i <= n; ++i)
-    t.lo_from2[i - 1] = i == 2 ? z[1] : std::min(t.lo_from2[i - 2], z[i - 1]);
+  // The running extremes kept in a register (no store-to-load chain).
+  float e = 0.0f;
+  for (int i = 2; i <= n; ++i) t.lo_from2[i - 1] = e = i == 2 ? z[1] : std::min(e, z[i - 1]);
   for (int i = n - 1; i >= 1; --i)
-    t.lo_to_end[i - 1] = i == n - 1 ? z[i - 1] : std::min(t.lo_to_end[i], z[i - 1]);
+    t.lo_to_end[i - 1] = e = i == n - 1 ? z[i - 1] : std::min(e, z[i - 1]);
   for (int i = t.imin - 1; i >= 1; --i)
-    t.hi_to_min[i - 1] = i == t.imin - 1 ? z[i - 1] : std::max(t.hi_to_min[i], z[i - 1]);
+    t.hi_to_min[i - 1] = e = i == t.imin - 1 ? z[i - 1] : std::max(e, z[i - 1]);
   for (int i = t.imin + 1; i <= n; ++i)
-    t.hi_from_min[i - 1] = i == t.imin + 1 ? z[i - 1] : std::max(t.hi_from_min[i - 2], z[i - 1]);
+    t.hi_from_min[i - 1] = e = i == t.imin + 1 ? z[i - 1] : std::max(e, z[i - 1]);
 }
 
 // First k of lo..hi where pred(k) holds, pred being false then true along
@@ -334,7 +365,7 @@ void wet_range(const SegTable& t, float zw, int& il, int& ir) {
 // cscnv at zw for one row of the table, from the segment table. Returns
 // false where cscnv would find no flow (the caller then runs cscnv itself,
 // which reports it); the depths hp and dry flags are not written.
-bool cscnv_row(const SegTable& t, float zw) {
+[[maybe_unused]] bool cscnv_row(const SegTable& t, float zw) {
   Ccs& c = ccs;
   int il, ir;
   wet_range(t, zw, il, ir);
@@ -400,6 +431,200 @@ bool cscnv_row(const SegTable& t, float zw) {
   return true;
 }
 
+// ---- Plain rows four at a time ----
+
+// Properties of one table row.
+struct RowProps {
+  float area, perim, wtop, conv, rhyd;
+};
+
+constexpr int kLanes = 4;  // table rows evaluated side by side
+
+#if defined(__SSE2__)
+// Running sums of kLanes table rows (one per SSE lane) and the lanes that
+// met a wet segment and a blocked one.
+struct LaneSums {
+  __m128 area, perim, wtop, s;
+  int wetm = 0, blockm = 0;
+};
+
+// Adds the segments i0..i1-1 to the lanes of inr (levels zwv, directions
+// dv), with the operations of cscnv_row in its order. Lanes without a
+// segment add zero, which leaves their sums unchanged.
+inline __attribute__((always_inline)) void add_segments(const SegTable& t, __m128 zwv, __m128 dv,
+                                                        __m128 inr, int i0, int i1, LaneSums& u) {
+  const Ccs& c = ccs;
+  const float* y = c.ysec.data() - 1;  // 1-based
+  const float* z = c.zsec.data() - 1;
+  const __m128 zero = _mm_setzero_ps();
+  __m128 area = u.area, perim = u.perim, wtop = u.wtop, s = u.s;
+  for (int i = i0; i < i1; ++i) {
+    const __m128 zi = _mm_set1_ps(z[i]), zj = _mm_set1_ps(z[i + 1]);
+    const __m128 wi = _mm_cmpgt_ps(zwv, zi), wj = _mm_cmpgt_ps(zwv, zj);
+    const __m128 act = _mm_and_ps(inr, _mm_or_ps(wi, wj));
+    const int actm = _mm_movemask_ps(act);
+    if (actm == 0) continue;
+    u.wetm |= actm;
+    const __m128 hiv = _mm_and_ps(wi, _mm_sub_ps(zwv, zi));
+    const __m128 hjv = _mm_and_ps(wj, _mm_sub_ps(zwv, zj));
+    __m128 dy = _mm_set1_ps(t.dy[i - 1]);
+    __m128 p = _mm_set1_ps(t.p[i - 1]);
+    __m128 share = _mm_set1_ps(t.q[i - 1]);
+    const float k15 = t.k15[i - 1];
+    const __m128 part = _mm_andnot_ps(_mm_and_ps(wi, wj), act);
+    if (_mm_movemask_ps(part) != 0) {
+      // Only the wet part of a segment that crosses the water line.
+      const float dzs = z[i] - z[i + 1];
+      const __m128 c1 = _mm_cmpgt_ps(zi, zwv);
+      const __m128 c2 = _mm_andnot_ps(c1, _mm_cmpgt_ps(zj, zwv));
+      const __m128 h = _mm_or_ps(_mm_and_ps(c1, hjv), _mm_andnot_ps(c1, hiv));
+      const __m128 f = _mm_div_ps(h, _mm_set1_ps(std::fabs(dzs)));
+      const __m128 fm = _mm_or_ps(c1, c2);
+      const __m128 dz0 = _mm_set1_ps(dzs);
+      const __m128 dzp = _mm_or_ps(_mm_and_ps(fm, _mm_mul_ps(dz0, f)), _mm_andnot_ps(fm, dz0));
+      const __m128 dyp = _mm_or_ps(_mm_and_ps(fm, _mm_mul_ps(dy, f)), _mm_andnot_ps(fm, dy));
+      const __m128 pp = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dzp, dzp), _mm_mul_ps(dyp, dyp)));
+      const __m128 sp = k15 > 0.0f ? _mm_div_ps(pp, _mm_set1_ps(k15)) : zero;
+      dy = _mm_or_ps(_mm_and_ps(part, dyp), _mm_andnot_ps(part, dy));
+      p = _mm_or_ps(_mm_and_ps(part, pp), _mm_andnot_ps(part, p));
+      share = _mm_or_ps(_mm_and_ps(part, sp), _mm_andnot_ps(part, share));
+    }
+    // a = (h(i) + h(i+1)) / 2 dy
+    __m128 a = _mm_mul_ps(_mm_div_ps(_mm_add_ps(hiv, hjv), _mm_set1_ps(2.0f)), dy);
+    const __m128 flip = _mm_and_ps(
+        _mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(y[i + 1] - y[i]), dv), zero), _mm_set1_ps(-0.0f));
+    a = _mm_xor_ps(a, flip);
+    dy = _mm_xor_ps(dy, flip);
+    area = _mm_add_ps(area, _mm_and_ps(act, a));
+    perim = _mm_add_ps(perim, _mm_and_ps(act, p));
+    wtop = _mm_add_ps(wtop, _mm_and_ps(act, dy));
+    const __m128 fr = _mm_and_ps(act, _mm_cmpgt_ps(p, zero));
+    if (k15 > 0.0f)
+      s = _mm_add_ps(s, _mm_and_ps(fr, share));
+    else
+      u.blockm |= _mm_movemask_ps(fr);
+  }
+  u.area = area;
+  u.perim = perim;
+  u.wtop = wtop;
+  u.s = s;
+}
+
+// cscnv_row for kLanes levels zw at once, one level per SSE lane: every lane
+// runs the same operations in the same order as cscnv_row, so its sums are
+// bit for bit those of the row alone; the rows only share the pass over the
+// segments (the single-row sums are bound by the latency of the additions).
+// ok[r]: the row has flow (otherwise the caller falls back to cscnv).
+void cscnv_rows(const SegTable& t, const float* zw, RowProps* out, bool* ok) {
+  const float* y = ccs.ysec.data() - 1;  // 1-based
+  int il[kLanes], ir[kLanes], cut[2 * kLanes];
+  alignas(16) float d[kLanes];
+  for (int r = 0; r < kLanes; ++r) {
+    wet_range(t, zw[r], il[r], ir[r]);
+    d[r] = 0.0f;
+    if (ir[r] == 0 || ir[r] <= il[r]) {
+      il[r] = ir[r] = 0;  // no segment: the lane fails below
+    } else {
+      d[r] = y[ir[r]] - y[il[r]];
+      if (d[r] == 0.0f) d[r] = y[ir[r] - 1] - y[il[r]];
+    }
+    cut[2 * r] = il[r];
+    cut[2 * r + 1] = ir[r];
+  }
+  // Between consecutive range ends the set of lanes is fixed.
+  std::sort(cut, cut + 2 * kLanes);
+  const __m128 zwv = _mm_loadu_ps(zw), dv = _mm_load_ps(d);
+  LaneSums u{_mm_setzero_ps(), _mm_setzero_ps(), _mm_set1_ps(0.0001f), _mm_setzero_ps()};
+  for (int k = 0; k + 1 < 2 * kLanes; ++k) {
+    if (cut[k] == cut[k + 1]) continue;
+    alignas(16) int lanes[kLanes];
+    bool any = false;
+    for (int r = 0; r < kLanes; ++r) {
+      lanes[r] = il[r] <= cut[k] && cut[k] < ir[r] ? -1 : 0;
+      any = any || lanes[r] != 0;
+    }
+    if (!any) continue;
+    const __m128 inr = _mm_castsi128_ps(_mm_load_si128(reinterpret_cast<const __m128i*>(lanes)));
+    add_segments(t, zwv, dv, inr, cut[k], cut[k + 1], u);
+  }
+  alignas(16) float av[kLanes], pv[kLanes], wv[kLanes], sv[kLanes];
+  _mm_store_ps(av, u.area);
+  _mm_store_ps(pv, u.perim);
+  _mm_store_ps(wv, u.wtop);
+  _mm_store_ps(sv, u.s);
+  for (int r = 0; r < kLanes; ++r) {
+    const bool b = (u.blockm >> r) & 1;
+    ok[r] = ((u.wetm >> r) & 1) && av[r] > 0.0f && !(sv[r] < 1e-20f && !b);
+    if (!ok[r]) continue;
+    out[r].area = av[r];
+    out[r].perim = pv[r];
+    out[r].wtop = std::max(wv[r], 0.0001f);
+    out[r].conv = b ? 0.0f : av[r] * std::pow(av[r] / sv[r], 0.666667f);
+    out[r].rhyd = av[r] / pv[r];
+  }
+}
+
+#else
+
+// Without SSE2: the rows one after another.
+void cscnv_rows(const SegTable& t, const float* zw, RowProps* out, bool* ok) {
+  const Ccs& c = ccs;
+  for (int r = 0; r < kLanes; ++r) {
+    ok[r] = cscnv_row(t, zw[r]);
+    if (ok[r]) out[r] = {c.area, c.perim, c.wtop, c.conv, c.rhyd};
+  }
+}
+
+#endif
+
+// Row i of the table from the properties in the work record.
+void store_row(int i, float zoff, float zc) {
+  Ccs& c = ccs;
+  c.ztab(i) = zoff + zc;
+  c.atab(i) = c.area;
+  c.btab(i) = c.wtop;
+  c.ktab(i) = c.conv;
+  c.rtab(i) = c.perim > 0.0f ? c.area / c.perim : 0.0f;
+}
+
+// Rows 2..nt of a plain section, levels zc + dzt, zc + 2 dzt, ... A row
+// without flow is done by cscnv_k, which may move its level (and so the
+// levels of the rows above): the rows computed with it are then dropped.
+void plain_rows(const SegTable& seg, int nt, float dzt, float zoff, float zc) {
+  Ccs& c = ccs;
+  int i = 2;
+  while (i <= nt) {
+    const int nb = seg.usable ? std::min(kLanes, nt - i) : 0;
+    if (nb == 0) {
+      // The last row in full, so that depths and dry flags are those of
+      // the top of the table as always.
+      zc += dzt;
+      cscnv_k(zc, seg.k15);
+      store_row(i++, zoff, zc);
+      continue;
+    }
+    float zl[kLanes];
+    for (int r = 0; r < kLanes; ++r) zl[r] = r < nb ? (zc += dzt) : zc;
+    RowProps rows[kLanes];
+    bool ok[kLanes];
+    cscnv_rows(seg, zl, rows, ok);
+    for (int r = 0; r < nb; ++r) {
+      zc = zl[r];
+      if (!ok[r]) {
+        cscnv_k(zc, seg.k15);
+        store_row(i++, zoff, zc);
+        break;
+      }
+      c.area = rows[r].area;
+      c.perim = rows[r].perim;
+      c.wtop = rows[r].wtop;
+      c.conv = rows[r].conv;
+      c.rhyd = rows[r].rhyd;
+      store_row(i++, zoff, zc);
+    }
+  }
+}
+
 }  // namespace
 
 void cstab(int isec, float zoff, float dzb, int& itmax) {
@@ -420,30 +645,23 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
 
   // Equidistant levels from the lowest point to 0.5 m above the highest.
   const float dzt = (0.5f + c.zmax - c.zmin) / static_cast<float>(nt - 1);
-  const bool lateral = c.lcomp == 1 && c.np > 1;
   float zc = c.zmin - 0.0001f;
+  if (!(c.lcomp == 1 && c.np > 1)) {
+    plain_rows(seg, nt, dzt, zoff, zc);
+    return;
+  }
   for (int i = 2; i <= nt; ++i) {
     zc += dzt;
-    if (lateral) {
-      int it = 0;
-      if (i == nt || !seg.usable) {
-        vdis_k(isec, zc, 0.001f, it, k15);
-      } else {
-        int il, ir;
-        wet_range(seg, zc, il, ir);
-        vdis_range(isec, zc, 0.001f, it, k15, il, ir, seg.zlow);
-      }
-      itmax = std::max(itmax, it);
-    } else if (i == nt || !seg.usable || !cscnv_row(seg, zc)) {
-      // The last row in full, so that depths and dry flags are those of
-      // the top of the table as always.
-      cscnv_k(zc, k15);
+    int it = 0;
+    if (i == nt || !seg.usable) {
+      vdis_k(isec, zc, 0.001f, it, k15);
+    } else {
+      int il, ir;
+      wet_range(seg, zc, il, ir);
+      vdis_range(isec, zc, 0.001f, it, k15, il, ir, seg.zlow);
     }
-    c.ztab(i) = zoff + zc;
-    c.atab(i) = c.area;
-    c.btab(i) = c.wtop;
-    c.ktab(i) = c.conv;
-    c.rtab(i) = c.perim > 0.0f ? c.area / c.perim : 0.0f;
+    itmax = std::max(itmax, it);
+    store_row(i, zoff, zc);
   }
 }
 
