@@ -1,7 +1,7 @@
 // Level-pool routing behind a weir: a flood through a wide, deep pool whose
-// outflow passes a weir attenuates as storage routing predicts. The case
-// runs only when the routing step carries the weir (steady inflow through
-// it stays steady); otherwise it is listed as pending.
+// outflow passes a weir attenuates as storage routing predicts. A routing
+// step that let the pool drain through the weir section before the flood
+// arrives would leave the case pending instead of comparing.
 #include <algorithm>
 #include <cmath>
 #include <string>
