@@ -3,13 +3,24 @@
 # example: the messages (messages.txt), the listing (listing.txt; of the
 # surveyed points echoed in the >>section block only those of the first
 # section, whose format stands for all), the
-# tables saved from the text window, the hydrograph files and the routing
-# result printed by rivsim-dump (routing_dump.txt; of a long run only the
-# records at whole multiples of DUMP_EVERY_H hours).
+# tables saved from the text window, the hydrograph files (their lines at
+# whole multiples of HYDROGRAPH_EVERY_H hours) and the routing result printed
+# by rivsim-dump (routing_dump.txt; of a long run only the records at whole
+# multiples of DUMP_EVERY_H hours).
 #   source cases.bash; run_cases RIVSIM SOURCE-DIR OUT-DIR
 # Returns non-zero when a run does not end with status 0.
 
 DUMP_EVERY_H=25
+HYDROGRAPH_EVERY_H=6
+
+# hydrograph FILE: the lines of a hydrograph file at whole multiples of
+# HYDROGRAPH_EVERY_H hours, with its header and closing lines.
+hydrograph() {
+  awk -v every="$HYDROGRAPH_EVERY_H" '
+    NF == 4 && $2 ~ /\.000$/ { if (($2 + 0) % every == 0) print; next }
+    NF == 4 && $1 ~ /^[0-9]+$/ { next }
+    { print }' "$1"
+}
 
 # dump_records FILE: the records of a result file at whole multiples of
 # DUMP_EVERY_H hours, with the header and the end markers.
@@ -43,9 +54,11 @@ run_cases() {
     (cd "$work" && timeout 120 "$rivsim" --headless --script "$src/tests/regress/cases/$c.script" \
       river.txt >messages.txt 2>&1) || { echo "run of $c ended with status $?"; status=1; }
     mkdir -p "$out/$c"
-    for f in messages.txt waterlevel_table.txt velocity_K3000.txt section_list.txt q_k2500.txt \
-      q_k6000.txt; do
+    for f in messages.txt waterlevel_table.txt velocity_K3000.txt section_list.txt; do
       [ -e "$work/$f" ] && undated <"$work/$f" >"$out/$c/$f"
+    done
+    for f in q_k2500.txt q_k6000.txt; do
+      [ -e "$work/$f" ] && hydrograph "$work/$f" >"$out/$c/$f"
     done
     listing "$work/out" | undated >"$out/$c/listing.txt"
     [ -e "$work/rxres" ] && dump_records "$work/rxres" >"$out/$c/routing_dump.txt"
