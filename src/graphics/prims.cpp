@@ -279,7 +279,7 @@ void grcolr(int col) {
         k = c.RCOLGR + 20 * std::min(k, 9);
     }
   } else {
-    k = kFixedColours[std::min(-cc, 11)];
+    k = kFixedColours[std::min(-std::max(cc, -11), 11)];
   }
   k = std::clamp(k, 0, 200);
   if (screen()) {

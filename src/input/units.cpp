@@ -133,19 +133,33 @@ int uclose(int unit, bool del) {
   return rc;
 }
 
+int ufail(std::string_view name, int err) {
+  const std::string n(name);
+  if (err == 0) err = EIO;
+  g_failures.push_back(n + ": " + std::strerror(err));
+  std::fprintf(stderr, "rivsim: cannot write %s: %s\n", n.c_str(), std::strerror(err));
+  return 2;
+}
+
 int uopen_replace(int unit, std::string_view name) {
   uclose(unit);
   std::string n(name);
   while (!n.empty() && n.back() == ' ') n.pop_back();
   if (n.empty()) return 2;
   struct stat st;
-  if (::stat(n.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return 2;  // a folder, a device
+  if (::stat(n.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    // A device or a pipe is written as it stands; it cannot be replaced.
+    if (S_ISDIR(st.st_mode)) return ufail(n, EISDIR);
+    if (uopen(unit, n, FStatus::Unknown) != 0) return ufail(n, errno);
+    find(unit)->wrote = true;
+    return 0;
+  }
   const size_t slash = n.rfind('/');
   const std::string dir = slash == std::string::npos ? std::string() : n.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? n : n.substr(slash + 1);
   std::string tmp = dir + "." + base + ".XXXXXX";
   const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return 2;
+  if (fd < 0) return ufail(n, errno);
   // The new version keeps the permissions of the file it replaces.
   mode_t mode = 0;
   if (::stat(n.c_str(), &st) == 0) {

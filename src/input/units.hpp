@@ -30,6 +30,8 @@ int uclose(int unit, bool del = false);
 // file in the same folder and takes the name when uclose finds every write
 // done, so a failure leaves the earlier file whole. 0 on success.
 int uopen_replace(int unit, std::string_view name);
+// Notes a file that cannot be written (told on standard error); returns 2.
+int ufail(std::string_view name, int err);
 // The writes that failed in this run, as "name: reason".
 const std::vector<std::string>& uwrite_failures();
 // The files opened for reading (status Old) are remembered by device and
