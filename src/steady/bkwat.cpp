@@ -357,14 +357,18 @@ void bkwat(int& ierr, int imode) {
     const float mq = q * q / a, sf = (q / k) * (q / k);
     float aj = 0.0f, kj = 0.0f, bj = 0.0f;
     bool gaveup = false;
-    for (;;) {
+    // At most 1 km of 1 mm steps; a level or balance that is no number ends it.
+    constexpr int kMaxStepsDown = 1000000;
+    for (int step = 0;; ++step) {
       aj = std::max(tab(c.ztab, c.atab, zj), 1e-6f);
       kj = std::max(tab(c.ztab, c.ktab, zj), 1e-6f);
       const float t = (qj * qj / aj - mq) / (0.5f * (aj + a) * g) + zj - z +
                       0.5f * ((qj / kj) * (qj / kj) + sf) * dx;
       if (t >= 0.0f) break;
       zj -= 0.001f;
-      if (zj <= c.ztab(1)) {
+      const bool lost = !std::isfinite(t) || !std::isfinite(zj) || step >= kMaxStepsDown;
+      if (lost) show("supercritical level not found (no finite value)");
+      if (lost || zj <= c.ztab(1)) {
         zj = rc.zwl(j);
         lcrit(j) = 0;
         st.lsuper = 0;
