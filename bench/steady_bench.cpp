@@ -2,7 +2,10 @@
 // whose sections are natural profiles of 1000 points (a main channel between
 // two floodplains), with plain conveyance, with the lateral distribution
 // method (compound sections) and on a steep slope (supercritical flow), and
-// of the result table.
+// of the result table. The argument is the number of different profiles
+// placed in turn along the branch (32, or 1024: every position its own).
+// A first run builds the property tables (they are dropped before every
+// iteration); a repeated run on the unchanged model reuses them.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -16,18 +19,17 @@ namespace {
 
 using namespace riv;
 
-constexpr int kSections = 32;  // different surveyed profiles, placed in turn
 constexpr int kPoints = 1000;
 constexpr int kPositions = 1024;
 
-void build(bool compound, float slope = 0.0003f) {
+void build(bool compound, int nprof, float slope = 0.0003f) {
   model_init();
   csstore_clear();
   ccs.ntabv = 40;
   qsv = -9999.0f;
   ccs.kstl(1) = 20.0f;  // floodplains
   ccs.kstl(2) = 35.0f;  // main channel ("bed")
-  for (int s = 1; s <= kSections; ++s) {
+  for (int s = 1; s <= nprof; ++s) {
     ccs.np = kPoints;
     for (int i = 1; i <= kPoints; ++i) {
       const float y = 240.0f * static_cast<float>(i - 1) / (kPoints - 1);
@@ -48,9 +50,9 @@ void build(bool compound, float slope = 0.0003f) {
     cswrite(s);
     cchar.csname(s) = "S" + std::to_string(s);
   }
-  creach.ncs = kSections;
+  creach.ncs = nprof;
   for (int n = 1; n <= kPositions; ++n) {
-    cchar.secnam(n) = cchar.csname((n - 1) % kSections + 1);
+    cchar.secnam(n) = cchar.csname((n - 1) % nprof + 1);
     creach.xsec(n) = 50.0f * (n - 1);
     creach.dzsec(n) = slope * 50.0f * (kPositions - n);
     creach.ifix(n) = 0;
@@ -67,10 +69,13 @@ void build(bool compound, float slope = 0.0003f) {
   uopen_memory(cunit.lulst);
 }
 
-void run_bkwat(benchmark::State& state, bool compound, float slope = 0.0003f) {
-  build(compound, slope);
+void run_bkwat(benchmark::State& state, bool compound, bool repeat, float slope = 0.0003f) {
+  build(compound, static_cast<int>(state.range(0)), slope);
   int ierr = 0;
+  bkwat_forget();
+  if (repeat) bkwat(ierr, 0);
   for (auto _ : state) {
+    if (!repeat) bkwat_forget();
     bkwat(ierr, 0);
     benchmark::DoNotOptimize(creach.zwl.data());
   }
@@ -79,16 +84,21 @@ void run_bkwat(benchmark::State& state, bool compound, float slope = 0.0003f) {
   state.counters["itc"] = bkstat.itc;
 }
 
-void BM_bkwat_plain(benchmark::State& state) { run_bkwat(state, false); }
-void BM_bkwat_compound(benchmark::State& state) { run_bkwat(state, true); }
-BENCHMARK(BM_bkwat_plain)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_bkwat_compound)->Unit(benchmark::kMillisecond);
+void BM_bkwat_plain(benchmark::State& state) { run_bkwat(state, false, false); }
+void BM_bkwat_compound(benchmark::State& state) { run_bkwat(state, true, false); }
+BENCHMARK(BM_bkwat_plain)->Arg(32)->Arg(1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_bkwat_compound)->Arg(32)->Arg(1024)->Unit(benchmark::kMillisecond);
 // A steep branch: critical in the upstream pass, supercritical downstream.
-void BM_bkwat_steep(benchmark::State& state) { run_bkwat(state, false, 0.02f); }
-BENCHMARK(BM_bkwat_steep)->Unit(benchmark::kMillisecond);
+void BM_bkwat_steep(benchmark::State& state) { run_bkwat(state, false, false, 0.02f); }
+BENCHMARK(BM_bkwat_steep)->Arg(32)->Unit(benchmark::kMillisecond);
+// The second run on the unchanged model.
+void BM_bkwat_repeat_plain(benchmark::State& state) { run_bkwat(state, false, true); }
+void BM_bkwat_repeat_compound(benchmark::State& state) { run_bkwat(state, true, true); }
+BENCHMARK(BM_bkwat_repeat_plain)->Arg(1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_bkwat_repeat_compound)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 void BM_wltable(benchmark::State& state) {
-  build(false);
+  build(false, 32);
   int ierr = 0;
   bkwat(ierr, 0);
   static TableLines lines;

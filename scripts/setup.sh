@@ -3,7 +3,7 @@
 # Safe to run again: only missing packages are installed.
 set -euo pipefail
 pkgs=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev
-      libx11-dev libshp-dev shapelib python3-ezdxf
+      libx11-dev libpng-dev libshp-dev shapelib python3-ezdxf
       xvfb xauth xdotool imagemagick x11-utils x11-apps xfonts-base gfortran)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -36,6 +36,9 @@ void branch_help();
 // Ties the forms, texts, choices and progress bars of the computations to
 // the dialogs of the window.
 void install_dialogs();
+// Ties the messages, progress bars and file requests of the computations to
+// the message line, the progress bar and the file chooser (every run).
+void connect_notifications();
 
 // Start-up: limits, listing, the graphics window (not with --check) and the
 // title plate, time stamp, file name and options, the section store.

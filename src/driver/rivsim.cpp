@@ -99,6 +99,7 @@ void close_write_files() {
 
 bool startup(const CommandLine& cl) {
   g_shut_down = false;
+  connect_notifications();
   cunit.maxsec = 1024;
   if (!lock_folder()) return false;
   stop_on_signals();

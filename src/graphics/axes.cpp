@@ -55,6 +55,26 @@ void text_at(float x, float y, std::string_view s) {
   granot(s);
 }
 
+// Base line of the y-axis title, which ends at x = tend, half way up
+// (pixels, y upwards): moved into the nearest gap between the tick labels
+// (base lines at ticks - 4, 12 pixels high, from x = lstart on) when it
+// would cover one; above the axes when no gap is high enough.
+float y_title_line(const std::vector<float>& ticks, float ay0, float ay1, float tend,
+                   float lstart) {
+  const float mid = (ay0 + ay1) / 2 + 16;
+  if (tend < lstart) return mid;
+  auto clear = [&](float b) {
+    return std::none_of(ticks.begin(), ticks.end(),
+                        [&](float t) { return b - 3 < t - 4 + 11 && t - 4 - 3 < b + 11; });
+  };
+  const float lo = std::min(ay0, ay1), hi = std::max(ay0, ay1) - 10;
+  for (float d = 0; d <= hi - lo; d += 1) {
+    if (mid + d <= hi && clear(mid + d)) return mid + d;
+    if (mid - d >= lo && clear(mid - d)) return mid - d;
+  }
+  return std::max(ay0, ay1) + 6;
+}
+
 // The axes box with its ticks, and with labels when asked. Drawn in pixels
 // relative to the plot origin, so that ticks and labels outside the plot
 // area are not clipped away.
@@ -111,14 +131,21 @@ void draw_axes(bool labels) {
       if (wmax >= 6 && i % 2 == 1) continue;
       text_at(px[i], ay0 - 17, "~~" + lx[i]);
     }
+    float lwide = 0;  // the widest y label
     for (size_t i = 0; i < ty.size(); ++i) {
       int w = 0;
       grprnt(static_cast<float>(ty[i] + c.YORGR), sy, buf, w);
       std::string s(trim_right(std::string_view(buf, 12)));
+      lwide = std::max(lwide, 6.0f * static_cast<float>(s.size()));
       text_at(ax0 - 8 - 6.0f * static_cast<float>(s.size()), py[i] - 4, s);
     }
     text_at((ax0 + ax1) / 2, ay0 - 30, "~~" + grcomt.XTXTGR.str());
-    if (!grcomt.YTXTGR.blank()) text_at(-62.0f, (ay0 + ay1) / 2 + 16, grcomt.YTXTGR.trimmed());
+    if (!grcomt.YTXTGR.blank()) {
+      const std::string_view t = grcomt.YTXTGR.trimmed();
+      const float yt = y_title_line(py, ay0, ay1, -62.0f + 6.0f * static_cast<float>(t.size()),
+                                    ax0 - 8 - lwide);
+      text_at(-62.0f, yt, t);
+    }
     if (c.IKEYGR < 1) {
       text_at(ax0, ay1 + 18, grcomt.TITLGR.trimmed());
       text_at(ax0, ay1 + 6, grcomt.SUBTGR.trimmed());
@@ -231,7 +258,10 @@ void grbeam(int i, int n, std::string_view text) {
     return;
   }
   n = std::max(n, 1);
-  int p = std::max(0, static_cast<int>(static_cast<float>(i % n) / static_cast<float>(n) * 100.0f));
+  // A count that reaches the full count reads 100 % (not 0 % of the next round).
+  int p = i > 0 && i % n == 0
+              ? 100
+              : std::max(0, static_cast<int>(static_cast<float>(i % n) / static_cast<float>(n) * 100.0f));
   if (p == g_beam_last) return;
   g_beam_last = p;
   // A file being written waits while the bar is drawn on the screen.
@@ -259,6 +289,7 @@ void grbeam(int i, int n, std::string_view text) {
                         strip_newline(fformat("(i3,'%')", {p}));
     grmov2(100.0f, bot + 3.0f);
     granot(label);
+    grmesg_avoid(0.0f, bot, 200.0f, 14.0f);
     grflip();
     grclip(1);
   }
@@ -266,6 +297,19 @@ void grbeam(int i, int n, std::string_view text) {
   c.IPINGR = pin;
   c.XPENGR = xp;
   c.YPENGR = yp;
+}
+
+void grbeam_off() {
+  GrComn& c = grcomn;
+  if (g_beam_last < 0 || !gr_screen_mode(c.IMODGR)) return;
+  g_beam_last = -1;
+  grclip(0);
+  const float top = c.YBEAMGR + 1.0f, bot = c.YBEAMGR - 15.0f;
+  float bx[4] = {-1, 201, 201, -1}, by[4] = {bot, bot, top, top};
+  grfram(bx, by, 1, -1);
+  grfram(bx, by, 0, -1);
+  grflip();
+  grclip(1);
 }
 
 void grfram(const float* x, const float* y, int flag, int col) {

@@ -273,7 +273,7 @@ std::string band_label(int b) {
 KeyBox key_box() {
   const float sk = gr_key_scale();
   size_t longest = std::max(grcomt.TITLGR.trimmed().size(), grcomt.SUBTGR.trimmed().size());
-  longest = std::min<size_t>(longest, 40);
+  longest = std::min<size_t>(longest, 80);
   std::vector<int> bands = key_bands();
   for (int b : bands) longest = std::max(longest, band_label(b).size() + 6);
   if (c.edit) longest = std::max<size_t>(longest, 18);
@@ -286,9 +286,9 @@ void draw_key() {
   KeyBox k;
   if (!gr_key_begin(key_box, k)) return;
   float yrow = k.y + k.h - k.row - 2;
-  gr_key_text(k.x + 12, yrow, grcomt.TITLGR.trimmed().substr(0, 40));
+  gr_key_text(k.x + 12, yrow, grcomt.TITLGR.trimmed());
   yrow -= k.row;
-  gr_key_text(k.x + 12, yrow, grcomt.SUBTGR.trimmed().substr(0, 40));
+  gr_key_text(k.x + 12, yrow, grcomt.SUBTGR.trimmed());
   for (int b : key_bands()) {
     yrow -= k.row;
     float xs[4] = {k.x + 6, k.x + 30, k.x + 30, k.x + 6};
@@ -844,9 +844,8 @@ void grcon1(int mode, float* s) {
         if (!(s[3] > s[2])) s[3] = s[2] + 1.0f;
         c.fresh = false;
       }
-      for (const char* it : {"<NNearest", "<EExamine", " GGrid", " AAlter", " IInquire", " SSum",
-                             " WWrite", "-SShading", " ??"})
-        grctrl_item(it);
+      grctrl_items({"<NNearest", "<EExamine", " GGrid", " AAlter", " IInquire", " SSum",
+                    " WWrite", "-SShading", " ??"});
       return;
     }
     case 1:

@@ -77,7 +77,7 @@ void grsset(double x1, double x2, double y1, double y2) {
 
 void grzoom(float x, float y, int mode) {
   GrComn& c = grcomn;
-  if (mode == -9) return;
+  if (mode == kMenuPan) return;
   int m = std::abs(mode);
   double f = (m == 1 || m == 4) ? c.ZOOMGR : (m == 2 ? 1.0 : 1.0 / c.ZOOMGR);
   double w = c.XMAXGR - c.XMINGR, h = c.YMAXGR - c.YMINGR;

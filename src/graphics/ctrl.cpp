@@ -41,6 +41,8 @@ float g_last[4] = {0, 0, 0, 0};
 // The library start the remembered scales belong to.
 int g_last_start = -1;
 bool g_have_last = false;
+// Perspective of the Yaw command: rotation about the vertical and tilt.
+float g_rot = 0.0f, g_tilt = 0.0f;
 
 int keep_count() {
   int n = 0;
@@ -142,20 +144,35 @@ void reopen_screen() {
 
 // The check box and choice values of the Query form.
 std::string box(int on) { return on != 0 ? "+" : "_"; }
-int unbox(const FStr<16>& v, int old) {
-  std::string_view s = v.view();
+int unbox(std::string_view s, int old) {
   size_t f = s.find_first_not_of(' ');
   if (f == std::string_view::npos) return old;
   return s[f] == '+' ? 1 : (s[f] == '_' ? 0 : old);
 }
 
-// The Query form; returns true when the plot needs new scales.
+// A number of the Query form within (lo, hi); otherwise the message line
+// names the field and false.
+template <class T>
+bool query_number(std::string_view label, std::string_view text, T lo, T hi,
+                  std::string_view range, T& v) {
+  T w = v;
+  if (fread_list(text, {w}) != 0 || !(w >= lo && w <= hi)) {
+    grmesg(std::string(label) + ": \"" + std::string(trim_right(text)) +
+           "\" is not a number from " + std::string(range));
+    return false;
+  }
+  v = w;
+  return true;
+}
+
+// The Query form; returns true when the plot needs new scales. A field that
+// does not read brings the form back with everything typed, the message
+// line naming the field.
 bool query_form() {
   GrComn& c = grcomn;
-  FStr<18> lab[10] = {"Draw Axes",   "Draw Grid",     "Dependent Scales", "Domain Boundary",
-                      "X-Units",     "Y-Units",       "Zoom Factor",      "Symbol Factor",
-                      "Scale Factor", "Language"};
-  FStr<16> val[10];
+  FStr<18> lab[10];
+  // The language choice "|1|english|german" needs 17 characters.
+  FStr<20> val[10];
   val[0] = box(c.IN03GR), val[1] = box(c.IN04GR), val[2] = box(c.IN02GR), val[3] = box(c.IN12GR);
   val[4] = trim_right(fformat("(i2)", {c.NXINGR}));
   val[5] = trim_right(fformat("(i2)", {c.NYINGR}));
@@ -164,22 +181,30 @@ bool query_form() {
   val[8] = trim_right(fformat("(f6.2)", {c.SCALGR}));
   val[9] = fformat("('|',i1,'|english|german')", {std::clamp(c.LANGGR, 1, 2)});
   for (auto& v : val) v = trim_right(std::string(v.view()).substr(0, v.view().find('\n')));
-  grinfo(10, lab, val);
-  if (lab[0] == std::string_view("cancel")) return false;
-  const int in02 = c.IN02GR;
-  c.IN03GR = unbox(val[0], c.IN03GR);
-  c.IN04GR = unbox(val[1], c.IN04GR);
-  c.IN02GR = unbox(val[2], c.IN02GR);
-  c.IN12GR = unbox(val[3], c.IN12GR);
   int nx = c.NXINGR, ny = c.NYINGR;
   float zoom = c.ZOOMGR, symf = c.SYMFGR, scal = c.SCALGR;
-  if (fread_list(val[4].view(), {nx}) == 0) c.NXINGR = std::clamp(nx, 1, 100);
-  if (fread_list(val[5].view(), {ny}) == 0) c.NYINGR = std::clamp(ny, 1, 100);
-  // Factors that would turn zooming or the window into nonsense are refused.
-  if (fread_list(val[6].view(), {zoom}) == 0 && zoom > 0.01f && zoom < 100.0f) c.ZOOMGR = zoom;
-  if (fread_list(val[7].view(), {symf}) == 0 && symf > 0.0f && symf < 100.0f) c.SYMFGR = symf;
-  if (fread_list(val[8].view(), {scal}) == 0 && scal > 0.01f && scal < 100.0f &&
-      scal != c.SCALGR) {
+  for (;;) {
+    const char* names[10] = {"Draw Axes",    "Draw Grid",     "Dependent Scales", "Domain Boundary",
+                             "X-Units",      "Y-Units",       "Zoom Factor",      "Symbol Factor",
+                             "Scale Factor", "Language"};
+    for (int i = 0; i < 10; ++i) lab[i] = names[i];
+    grinfo(10, lab, val);
+    if (lab[0] == std::string_view("cancel")) return false;
+    // Factors that would turn zooming or the window into nonsense are refused.
+    if (query_number("X-Units", val[4].view(), 1, 100, "1 to 100", nx) &&
+        query_number("Y-Units", val[5].view(), 1, 100, "1 to 100", ny) &&
+        query_number("Zoom Factor", val[6].view(), 0.01f, 100.0f, "0.01 to 100", zoom) &&
+        query_number("Symbol Factor", val[7].view(), 0.01f, 100.0f, "0.01 to 100", symf) &&
+        query_number("Scale Factor", val[8].view(), 0.01f, 100.0f, "0.01 to 100", scal))
+      break;
+  }
+  const int in02 = c.IN02GR;
+  c.IN03GR = unbox(val[0].view(), c.IN03GR);
+  c.IN04GR = unbox(val[1].view(), c.IN04GR);
+  c.IN02GR = unbox(val[2].view(), c.IN02GR);
+  c.IN12GR = unbox(val[3].view(), c.IN12GR);
+  c.NXINGR = nx, c.NYINGR = ny, c.ZOOMGR = zoom, c.SYMFGR = symf;
+  if (scal != c.SCALGR) {
     c.XSCLGR *= scal / c.SCALGR;
     c.YSCLGR *= scal / c.SCALGR;
     c.SCALGR = scal;
@@ -209,9 +234,9 @@ void attributes_form() {
                      FStr<16>(box(grcomn.IDATGR))};
   grinfo(3, lab, val);
   if (lab[0] == std::string_view("cancel")) return;
-  grshot.frame = unbox(val[0], grshot.frame) != 0;
-  grshot.crop = unbox(val[1], grshot.crop) != 0;
-  grcomn.IDATGR = unbox(val[2], grcomn.IDATGR);
+  grshot.frame = unbox(val[0].view(), grshot.frame) != 0;
+  grshot.crop = unbox(val[1].view(), grshot.crop) != 0;
+  grcomn.IDATGR = unbox(val[2].view(), grcomn.IDATGR);
 }
 
 // Draws the plot into the file mode `mode` (keep, DXF, shapefile,
@@ -239,12 +264,13 @@ bool hardcopy_menu(const GrPlot& plot, float* scale) {
     if (ich >= 1 && ich <= 3) {
       if (draw_into_file(8 + ich, plot, scale)) return false;
     } else if (ich >= 4 && ich <= 9) {
-      if (grx_headless_running()) {
-        grmesg("screen shots need a display: none taken");
-        continue;
-      }
       std::string ext(items[ich - 1].sub(3, 5));
       for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      // Without a display the picture in memory is written as PNG.
+      if (grx_headless_running() && ext != "png") {
+        grmesg("without a display screen shots are PNG only: none taken");
+        continue;
+      }
       std::string name = grshot_name(ext, true);
       if (name.empty()) {
         grmesg("no free screen-shot name (gr0000 .. gr9999 exist)");
@@ -342,6 +368,11 @@ void note_window() {
 }
 
 }  // namespace
+
+void grctrl_view_reset() {
+  g_have_last = false;
+  g_rot = g_tilt = 0.0f;
+}
 
 void grctrl_item(std::string_view item) {
   if (static_cast<int>(g_menu.size()) < kStdItems) reset_menu();
@@ -463,11 +494,22 @@ std::string grtrans(int lang, std::string_view text) {
   return std::string(text);
 }
 
-void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
+namespace {
+
+// What one run of the control loop keeps: the scales the plot gave first
+// (Original) and whether the next redraw asks for scales or new axes.
+struct CtrlRun {
+  float first[4] = {0, 0, 0, 0};
+  bool have_first = false;
+  bool new_scales = true;
+  bool scales = true;
+};
+
+enum class Next { Menu, Redraw, Exit };
+
+// The option switches and the titles handed to the control loop.
+void take_titles(int options, const FStr<240>& titles) {
   GrComn& c = grcomn;
-  reset_menu();
-  g_sticky = 0;
-  grmesg(" ");
   if (options > 0) {
     int* sw[13] = {&c.IN01GR, &c.IN02GR, &c.IN03GR, &c.IN04GR, &c.IN05GR, &c.IN06GR, &c.IN07GR,
                    &c.IN08GR, &c.IN09GR, &c.IN10GR, &c.IN11GR, &c.IN12GR, &c.IN13GR};
@@ -482,150 +524,171 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
     grtrans(c.LANGGR, grcomt.XTXTGR);
     grtrans(c.LANGGR, grcomt.YTXTGR);
   }
+}
+
+// Scales from the plot; a plot that comes back with the ranges of the last
+// one (an animation frame) keeps the world window the user zoomed to.
+void ask_scales(const GrPlot& plot, float* scale, CtrlRun& run) {
+  plot(0, scale);
+  if (!run.have_first) std::copy(scale, scale + 4, run.first), run.have_first = true;
+  run.new_scales = grcomn.INDSGR == 1 || !g_have_last || g_last_start != gr_starts ||
+                   !std::equal(scale, scale + 4, g_last);
+  g_last_start = gr_starts;
+  std::copy(scale, scale + 4, g_last);
+  g_have_last = true;
+  run.scales = false;
+}
+
+// A screen shot asked for in the Hardcopy menu, of the plot just drawn.
+void take_shot() {
+  if (g_command.empty()) return;
+  grflip();
+  bool headless = grx_headless_running();
+  int rc = headless ? !grx_headless_png(g_shot) : std::system(g_command.c_str());
+  if (grshot_done(g_shot, rc))
+    grmesg("screen shot to " + g_shot);
+  else
+    grmesg("screen shot failed: " + g_shot);
+  g_command.clear();
+}
+
+// Value: the plot's value at the cursor, marked and reported.
+void show_value(const GrPlot& plot, float* scale, float x, float y) {
+  GrComn& c = grcomn;
+  if (!grinside(x, y)) {
+    grmesg("click into the plot");
+    return;
+  }
+  float v[4] = {x, y, scale[2], scale[3]};
+  plot(2, v);
+  grmov2(x, y);
+  grsymb(2);
+  grflip();
+  std::string t = grvalue_text(x + c.XORGR, y + c.YORGR);
+  grmesg(t);
+  if (c.JOUTGR == kStdout || uisopen(c.JOUTGR)) fwrite(c.JOUTGR, "(a)", {t});
+}
+
+// eXit: the titles go back to the caller, the settings to the settings file.
+void leave(FStr<240>& titles) {
+  GrComn& c = grcomn;
+  if (c.IN08GR == 0 && c.JOUTGR == kStdout) {
+    int zero = 0;
+    grmode(zero);
+  }
+  fassign(std::span<char>(titles.c, 80), grcomt.TITLGR.view());
+  fassign(std::span<char>(titles.c + 80, 80), grcomt.SUBTGR.view());
+  if (c.ISMLGR == 0) grwset();
+}
+
+// A click outside the buttons goes to the plot (key, sticky commands); just
+// above the plot area it edits the title. True when the plot is to be redrawn.
+bool plot_click(const GrPlot& plot, float* scale, int ich) {
+  const GrComn& c = grcomn;
+  plot(4, scale);
+  if (ich != 0) return false;
+  float top = static_cast<float>(-(c.YMAXGR - c.YMINGR) * c.YFACGR);
+  float right = static_cast<float>((c.XMAXGR - c.XMINGR) * c.XFACGR);
+  if (c.YCRSGR > top && c.YCRSGR < top + 40 && c.XCRSGR >= 0 && c.XCRSGR <= right &&
+      c.IKEYGR < 1) {
+    title_form();
+    return true;
+  }
+  return false;
+}
+
+// One choice of the control menu.
+Next menu_choice(const GrPlot& plot, float* scale, CtrlRun& run, FStr<240>& titles, int ich,
+                 float x, float y) {
+  GrComn& c = grcomn;
+  switch (ich) {
+    case 1: grdraw(); return Next::Menu;
+    case 2: return hardcopy_menu(plot, scale) ? Next::Redraw : Next::Menu;
+    case 3: return keep_menu(plot, scale) ? Next::Redraw : Next::Menu;
+    case 4:
+      c.INDSGR = 1;
+      c.ITRNGR = 0;
+      std::copy(run.first, run.first + 4, scale);
+      run.scales = true;
+      return Next::Redraw;
+    case 5:
+      if (query_form()) run.new_scales = true;
+      return Next::Redraw;
+    case 6: return Next::Redraw;
+    case 7: {
+      std::vector<FStr<80>> h = grmesg_history();
+      if (h.empty()) h.emplace_back("no messages");
+      grtext(static_cast<int>(h.size()), h.data());
+      return Next::Menu;
+    }
+    case 8: show_value(plot, scale, x, y); return Next::Menu;
+    case 9:
+      gryaw();
+      run.scales = true;
+      return Next::Redraw;
+    case 10: show_text<80>(control_help()); return Next::Menu;
+    case 11: leave(titles); return Next::Exit;
+    default:
+      if (ich >= 13) {
+        c.XCRSGR = x;
+        c.YCRSGR = y;
+        plot(12 - ich, scale);
+      }
+      return Next::Menu;
+  }
+}
+
+// The control menu until a choice needs a redraw or ends the loop.
+Next control_menu(const GrPlot& plot, float* scale, CtrlRun& run, FStr<240>& titles) {
+  const GrComn& c = grcomn;
+  for (;;) {
+    int ich = 0;
+    float x = 0, y = 0;
+    const GrPlot* saved_plot = g_plot;
+    float* saved_scale = g_scale;
+    g_plot = &plot, g_scale = scale;
+    grcurs1(static_cast<int>(g_menu.size()), g_menu.data(), ich, x, y, pan_redraw);
+    g_plot = saved_plot, g_scale = saved_scale;
+    // A resized window is opened again at its new size by the redraw.
+    if (c.NXINGR != g_nx_open || c.NYINGR != g_ny_open) return Next::Redraw;
+    if (ich < 0) {
+      // Wheel and right button zoom; an arrow-key pan has redrawn already.
+      if (ich == kMenuPan) continue;
+      if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown)
+        grzoom(x, y, ich);
+      return Next::Redraw;
+    }
+    if (ich > 0 && ich <= static_cast<int>(g_menu.size()))
+      g_sticky = g_menu[ich - 1](1) == '<' ? ich : 0;
+    if (ich == 0 || ich == g_sticky) {
+      const bool redraw = plot_click(plot, scale, ich);
+      if (ich == 0) {
+        if (redraw) return Next::Redraw;
+        continue;
+      }
+    }
+    const Next next = menu_choice(plot, scale, run, titles, ich, x, y);
+    if (next != Next::Menu) return next;
+  }
+}
+
+}  // namespace
+
+void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale) {
+  reset_menu();
+  g_sticky = 0;
+  grmesg(" ");
+  take_titles(options, titles);
   ensure_screen();
   if (g_nx_open < 0) note_window();
-
-  float first[4] = {0, 0, 0, 0};
-  bool have_first = false;
-  bool new_scales = true;
-  bool scales = true;
-
+  CtrlRun run;
   for (;;) {
-    if (scales) {
-      plot(0, scale);
-      if (!have_first) std::copy(scale, scale + 4, first), have_first = true;
-      new_scales = c.INDSGR == 1 || !g_have_last || g_last_start != gr_starts ||
-                   !std::equal(scale, scale + 4, g_last);
-      g_last_start = gr_starts;
-      std::copy(scale, scale + 4, g_last);
-      g_have_last = true;
-      scales = false;
-    }
-    // ---- Redraw ----
-    draw_plot(plot, scale, new_scales);
-    new_scales = false;
-    if (!g_command.empty()) {
-      grflip();
-      int rc = std::system(g_command.c_str());
-      if (grshot_done(g_shot, rc))
-        grmesg("screen shot to " + g_shot);
-      else
-        grmesg("screen shot failed: " + g_shot);
-      g_command.clear();
-    }
-    if (c.IN15GR == 1) return;
-
-    // ---- Menu ----
-    bool redraw = false;
-    while (!redraw) {
-      int ich = 0;
-      float x = 0, y = 0;
-      const GrPlot* saved_plot = g_plot;
-      float* saved_scale = g_scale;
-      g_plot = &plot, g_scale = scale;
-      grcurs1(static_cast<int>(g_menu.size()), g_menu.data(), ich, x, y, pan_redraw);
-      g_plot = saved_plot, g_scale = saved_scale;
-      if (c.NXINGR != g_nx_open || c.NYINGR != g_ny_open) {
-        // The window was resized: it already has its new size.
-        note_window();
-        redraw = true;
-        continue;
-      }
-      if (ich < 0) {
-        // Wheel and right button zoom; an arrow-key pan has redrawn already.
-        if (ich == -9) continue;
-        if (ich == -3 || ich == -4 || ich == -5) grzoom(x, y, ich);
-        redraw = true;
-        continue;
-      }
-      if (ich > 0 && ich <= static_cast<int>(g_menu.size()))
-        g_sticky = g_menu[ich - 1](1) == '<' ? ich : 0;
-      if (ich == 0 || ich == g_sticky) {
-        plot(4, scale);
-        if (ich == 0) {
-          // A click just above the plot area edits the title.
-          float top = static_cast<float>(-(c.YMAXGR - c.YMINGR) * c.YFACGR);
-          float right = static_cast<float>((c.XMAXGR - c.XMINGR) * c.XFACGR);
-          if (c.YCRSGR > top && c.YCRSGR < top + 40 && c.XCRSGR >= 0 && c.XCRSGR <= right &&
-              c.IKEYGR < 1) {
-            title_form();
-            redraw = true;
-          }
-          continue;
-        }
-      }
-      switch (ich) {
-        case 1:
-          grdraw();
-          break;
-        case 2:
-          if (hardcopy_menu(plot, scale)) redraw = true;
-          break;
-        case 3:
-          if (keep_menu(plot, scale)) redraw = true;
-          break;
-        case 4:
-          c.INDSGR = 1;
-          c.ITRNGR = 0;
-          std::copy(first, first + 4, scale);
-          scales = true;
-          redraw = true;
-          break;
-        case 5:
-          if (query_form()) new_scales = true;
-          redraw = true;
-          break;
-        case 6:
-          redraw = true;
-          break;
-        case 7: {
-          std::vector<FStr<80>> h = grmesg_history();
-          if (h.empty()) h.emplace_back("no messages");
-          grtext(static_cast<int>(h.size()), h.data());
-          break;
-        }
-        case 8: {
-          if (!grinside(x, y)) {
-            grmesg("click into the plot");
-            break;
-          }
-          float v[4] = {x, y, scale[2], scale[3]};
-          plot(2, v);
-          grmov2(x, y);
-          grsymb(2);
-          grflip();
-          std::string t = grvalue_text(x + c.XORGR, y + c.YORGR);
-          grmesg(t);
-          if (c.JOUTGR == kStdout || uisopen(c.JOUTGR)) fwrite(c.JOUTGR, "(a)", {t});
-          break;
-        }
-        case 9:
-          gryaw();
-          scales = true;
-          redraw = true;
-          break;
-        case 10:
-          show_text<80>(control_help());
-          break;
-        case 11: {
-          if (c.IN08GR == 0 && c.JOUTGR == kStdout) {
-            int zero = 0;
-            grmode(zero);
-          }
-          fassign(std::span<char>(titles.c, 80), grcomt.TITLGR.view());
-          fassign(std::span<char>(titles.c + 80, 80), grcomt.SUBTGR.view());
-          if (c.ISMLGR == 0) grwset();
-          return;
-        }
-        default:
-          if (ich >= 13) {
-            c.XCRSGR = x;
-            c.YCRSGR = y;
-            plot(12 - ich, scale);
-          }
-          break;
-      }
-    }
+    if (run.scales) ask_scales(plot, scale, run);
+    draw_plot(plot, scale, run.new_scales);
+    run.new_scales = false;
+    take_shot();
+    if (grcomn.IN15GR == 1) return;
+    if (control_menu(plot, scale, run, titles) == Next::Exit) return;
   }
 }
 
@@ -680,7 +743,8 @@ void grdraw() {
 // Perspective: a rotation about the vertical axis and a tilt, applied to the
 // 3-D coordinates of the plot; both 0 switch the perspective off.
 void gryaw() {
-  static float rot = 0.0f, tilt = 0.0f;
+  float& rot = g_rot;
+  float& tilt = g_tilt;
   GrComn& c = grcomn;
   FStr<18> lab[2] = {"rotation [deg]", "tilt [deg]"};
   FStr<16> val[2] = {trim_right(fformat("(f8.1)", {rot}).substr(0, 8)),

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,8 @@ DlgEvent next_event(Draw&& draw) {
 // Lines a list scrolls for an event: Up and Down keys by one, the mouse
 // wheel by three; 0 for any other event.
 int scroll_step(const DlgEvent& e) {
-  if (e.type == kGrxKeyPress) return e.code == 16 ? -1 : e.code == 18 ? 1 : 0;
-  if (e.type == kGrxButtonPress) return e.code == 4 ? -3 : e.code == 5 ? 3 : 0;
+  if (e.type == kGrxKeyPress) return e.code == kKeyUp ? -1 : e.code == kKeyDown ? 1 : 0;
+  if (e.type == kGrxButtonPress) return e.code == kWheelUp ? -3 : e.code == kWheelDown ? 3 : 0;
   return 0;
 }
 
@@ -73,23 +74,52 @@ bool in_box(int x, int y, int bx, int by, int bw, int bh) {
 
 // ---- Messages ----
 
+struct Box {
+  int x, y, w, h;  // device pixels, top left corner
+  bool meets(const Box& b) const {
+    return x <= b.x + b.w && b.x <= x + w && y <= b.y + b.h && b.y <= y + h;
+  }
+};
+
 struct Messages {
   FStr<100> stack[kStack];
   int count = 0;
   std::vector<FStr<80>> history;
   bool shown = false;
   int bx = 0, by = 0, bw = 0, bh = 0;  // the box on the screen
+  std::vector<Box> avoid;                // texts on the page the box keeps clear of
+  Box prompt{0, 0, -1, -1};              // the prompt box while it is open
 };
 Messages g_msg;
 
-void draw_messages() {
-  if (g_msg.count == 0) return;
+// The message box of w x h pixels: at the plot origin, else right of the
+// texts it would cover, else above them.
+Box message_place(int w, int h) {
   int ox, oy;
   origin(ox, oy);
+  std::vector<Box> avoid = g_msg.avoid;
+  if (g_msg.prompt.w >= 0) avoid.push_back(g_msg.prompt);
+  Box b{ox, oy - h, w, h};
+  for (size_t k = 0; k <= avoid.size(); ++k) {
+    auto hit = std::find_if(avoid.begin(), avoid.end(), [&](const Box& a) { return a.meets(b); });
+    if (hit == avoid.end()) return b;
+    b.x = hit->x + hit->w + 4;
+    if (b.x + w > grcomn.WNDWGR[3] - 84) break;  // the menu column stays free
+  }
+  b.x = ox;
+  b.y = oy - h;
+  for (const Box& a : avoid) b.y = std::min(b.y, a.y - 4 - h);
+  return b;
+}
+
+void draw_messages() {
+  if (g_msg.count == 0) return;
   int longest = 0;
   for (int i = 0; i < g_msg.count; ++i) longest = std::max(longest, g_msg.stack[i].len_trim());
   int w = (longest + 2) * 6, h = 14 * g_msg.count;
-  if (g_msg.shown) dlg_erase(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
+  if (g_msg.shown) dlg_restore(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
+  const Box p = message_place(w, h);
+  const int ox = p.x, oy = p.y + h;
   g_msg.bx = ox, g_msg.by = oy - h, g_msg.bw = w, g_msg.bh = h;
   g_msg.shown = true;
   dlg_fill(ox, oy - h, w, h, -5, -3);
@@ -146,19 +176,19 @@ EditEnd edit_field(int fx, int fy, int vis, std::span<char> text,
       end.click = true, end.x = x, end.y = y, end.button = code;
       break;
     } else if (type == kGrxKeyPress) {
-      if (code == 11 || code == 12) break;
+      if (code == kKeyReturn || code == kKeyEscape) break;
       if (code >= 32 && code <= 126) {
         if (first) s.clear(), p = 0;
         if (s.size() < cap)
           s.insert(s.size() - p, 1, static_cast<char>(code));
         else
           grxbeep();
-      } else if (code == 13 || code == 14) {
+      } else if (code == kKeyDelete || code == kKeyBackspace) {
         int at = static_cast<int>(s.size()) - p;
         if (at > 0) s.erase(at - 1, 1);
-      } else if (code == 15) {
+      } else if (code == kKeyLeft) {
         p = std::min(p + 1, static_cast<int>(s.size()));
-      } else if (code == 17) {
+      } else if (code == kKeyRight) {
         p = std::max(p - 1, 0);
       } else {
         continue;  // Shift and other keys that edit nothing
@@ -205,17 +235,24 @@ void draw_prompt(const PromptBox& b, std::string_view prompt, std::span<const ch
 }
 
 void remove_box(int x, int y, int w, int h) {
-  dlg_erase(x, y, w, h);
+  dlg_restore(x, y, w, h);
   dlg_redraw_messages();
   dlg_show();
 }
 
-// The prompt box shown, answered from the script file or by the user.
-// Returns true when the script file answered.
-bool ask(float& x, float& y, std::string_view prompt, std::span<char> text, int flag) {
+// The prompt box shown, answered from the script file or by the user; a
+// note (why the last answer was refused) goes to the message line beside
+// it. Returns true when the script file answered.
+bool ask(float& x, float& y, std::string_view prompt, std::span<char> text, int flag,
+         std::string_view note = {}) {
   GrComn& c = grcomn;
   PromptBox b = prompt_box(x, y, prompt, text.size());
   draw_prompt(b, prompt, text);
+  g_msg.prompt = Box{b.bx, b.by, b.bw, b.bh};
+  if (!note.empty()) grmesg(note);
+  struct Closed {
+    ~Closed() { g_msg.prompt.w = -1; }
+  } closed;
   std::string line;
   if (grscript_next(line)) {
     dlg_script_step();
@@ -265,9 +302,11 @@ void read_queued(std::string_view field, T& v) {
   if (fread_list(field, {w}) == 0) v = w;
 }
 
+// A number asked at a prompt until the answer reads and is not below
+// lowest; each refusal says why on the message line.
 template <class T>
 void ask_number(std::string_view prompt, T& value, std::string_view shown_format, bool show,
-                int queue_width, const char* kind) {
+                int queue_width, const char* kind, T lowest) {
   std::string line;
   if (dlg_queue_pending()) {
     dlg_answer(line, false);
@@ -280,12 +319,21 @@ void ask_number(std::string_view prompt, T& value, std::string_view shown_format
     text = left(shown.substr(0, shown.find('\n')));
   }
   grclip(0);
+  std::string note;
   for (;;) {
     float x = -1, y = 0;
-    bool scripted = ask(x, y, prompt, text, 0);
+    bool scripted = ask(x, y, prompt, text, 0, note);
     std::string typed(text.trimmed());
-    if (read_number(typed, value)) break;
-    if (scripted) grscript_fail("\"" + typed + "\" is no " + kind);
+    T v = value;
+    const bool reads = read_number(typed, v);
+    if (reads && v >= lowest) {
+      value = v;
+      break;
+    }
+    const std::string what = "\"" + typed + "\" " +
+                             (reads ? "is below " + std::to_string(lowest) : "is no " + std::string(kind));
+    if (scripted) grscript_fail(what);
+    note = std::string(trim_right(prompt)) + ": " + what;
     grxbeep();
   }
   grclip(1);
@@ -427,7 +475,7 @@ bool pick_colour(int x0, int y0, int& col) {
     }
     break;
   }
-  dlg_erase(x0, y0, bw, bh);
+  dlg_restore(x0, y0, bw, bh);
   return got;
 }
 
@@ -529,6 +577,7 @@ void install_hooks() {
   grhooks.clean = [] {
     dlg_forget_menus();
     g_msg.shown = false;
+    g_msg.avoid.clear();
   };
 }
 const bool g_hooks_installed = (install_hooks(), true);
@@ -542,7 +591,7 @@ void grmesg(std::string_view text) {
   GrComn& c = grcomn;
   if (trim_right(text).empty()) {
     if (g_msg.shown) {
-      dlg_erase(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
+      dlg_restore(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);
       dlg_show();
     }
     g_msg.shown = false;
@@ -567,6 +616,11 @@ void grmesg(std::string_view text) {
 std::vector<FStr<80>> grmesg_history() {
   size_t n = std::min(g_msg.history.size(), static_cast<size_t>(std::max(grcomn.NMSGGR, 0)));
   return {g_msg.history.begin(), g_msg.history.begin() + static_cast<long>(n)};
+}
+
+void grmesg_show() {
+  dlg_redraw_messages();
+  grxflp();
 }
 
 void dlg_redraw_messages() {
@@ -601,11 +655,26 @@ void grinpa(std::string_view prompt, std::span<char> text) {
 }
 
 void grinpf(std::string_view prompt, float& value) {
-  ask_number(prompt, value, "(f12.3)", std::fabs(value) > 0.0001f, 10, "real number");
+  ask_number(prompt, value, "(f12.3)", std::fabs(value) > 0.0001f, 10, "real number",
+             -std::numeric_limits<float>::infinity());
 }
 
 void grinpi(std::string_view prompt, int& value) {
-  ask_number(prompt, value, "(i6)", value != 0, 5, "integer");
+  ask_number(prompt, value, "(i6)", value != 0, 5, "integer", std::numeric_limits<int>::min());
+}
+
+void grinpi(std::string_view prompt, int& value, int lowest) {
+  ask_number(prompt, value, "(i6)", value != 0, 5, "integer", lowest);
+}
+
+void grmesg_avoid(float x, float y, float w, float h) {
+  int ox, oy;
+  origin(ox, oy);
+  const Box b{ox + static_cast<int>(x), oy - static_cast<int>(y + h), static_cast<int>(w),
+              static_cast<int>(h)};
+  for (const Box& a : g_msg.avoid)
+    if (a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h) return;
+  g_msg.avoid.push_back(b);
 }
 
 // ---- Forms ----
@@ -657,8 +726,8 @@ void grinfo_raw(int n, char* labels, int llen, char* values, int vlen) {
     }
     if (type == kGrxKeyPress) {
       int k = std::toupper(code < 256 ? code : 0);
-      if (k == 'D' || code == 11) result = 1;
-      if (k == 'C' || code == 12) result = 2;
+      if (k == 'D' || code == kKeyReturn) result = 1;
+      if (k == 'C' || code == kKeyEscape) result = 2;
       if (k == 'I') invert(f), draw_form(f);
       continue;
     }
@@ -746,7 +815,7 @@ void grtext_raw(int n, const char* lines, int len) {
     bool done = false, save = false;
     if (e.type == kGrxKeyPress) {
       int k = std::toupper(e.code < 256 ? e.code : 0);
-      done = k == 'D' || e.code == 12;
+      done = k == 'D' || e.code == kKeyEscape;
       save = k == 'S';
     } else if (e.type == kGrxButtonPress) {
       done = in_box(e.x, e.y, dbx, by + 4, 60, 17);
@@ -808,7 +877,7 @@ void grchoice(int n, const FStr<32>* items, std::string_view title, int& choice)
       const auto [type, x, y, code] = e;
       const int step = scroll_step(e);
       if (type == kGrxKeyPress) {
-        if (code == 11 || code == 12) break;
+        if (code == kKeyReturn || code == kKeyEscape) break;
       } else if (type == kGrxButtonPress) {
         if (code <= 3) {
           int r = (y - by - 22) / 16;

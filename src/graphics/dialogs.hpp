@@ -20,6 +20,12 @@ namespace riv {
 // mouse buttons 3..5 and -9 for an arrow-key pan); x, y the cursor position
 // in user coordinates.
 void grcurs_raw(int n, const char* items, int len, int& ich, float& x, float& y);
+// The negative answers of a menu: mouse buttons 3 (right), 4 and 5 (the
+// wheel) outside the buttons, and a pan with an arrow key.
+constexpr int kMenuRightClick = -3;
+constexpr int kMenuWheelUp = -4;
+constexpr int kMenuWheelDown = -5;
+constexpr int kMenuPan = -9;
 template <int N>
 void grcurs(int n, const FStr<N>* items, int& ich, float& x, float& y) {
   grcurs_raw(n, items[0].c, N, ich, x, y);
@@ -44,6 +50,8 @@ void grcurs1(int n, const FStr<N>* items, int& ich, float& x, float& y, void (*r
 void grinpa(std::string_view prompt, std::span<char> text);
 void grinpf(std::string_view prompt, float& value);
 void grinpi(std::string_view prompt, int& value);
+// grinpi that refuses values below lowest at the prompt, with a message.
+void grinpi(std::string_view prompt, int& value, int lowest);
 // The field editor: prompt and value in a box whose lower left corner is at
 // x, y (pixels from the plot origin, y upwards; x = -1 the default place).
 // A pending script line answers instead. flag 0 removes the box afterwards,
@@ -61,8 +69,14 @@ void grinfo(int n, FStr<L>* labels, FStr<V>* values) {
 }
 // Shows a message on the message line; a blank text clears the stack.
 void grmesg(std::string_view text);
+// A box of texts drawn over the plot (the key, an information panel, the
+// progress bar), pixels from the plot origin with y upwards: the message box
+// keeps clear of it until the page is cleared.
+void grmesg_avoid(float x, float y, float w, float h);
 // The message history, oldest first (at most 200 messages of 80 characters).
 std::vector<FStr<80>> grmesg_history();
+// Draws the message stack again (after the screen was cleared).
+void grmesg_show();
 // The text window with Save and Done.
 void grtext_raw(int n, const char* lines, int len);
 template <int N>

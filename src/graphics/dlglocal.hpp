@@ -14,8 +14,10 @@ void dlg_fill(int x, int y, int w, int h, int fill, int frame);
 void dlg_text(int x, int y, std::string_view s, int col);
 // A push button with rounded corners, top left corner at x, y (17 high).
 void dlg_button(int x, int y, int w, std::string_view label, int fill, int frame, bool bold);
-// Paints the area white again (a removed box).
+// Paints the area white (inside a dialog).
 void dlg_erase(int x, int y, int w, int h);
+// Removes a box: the picture beneath (plot, key, panels) shows again.
+void dlg_restore(int x, int y, int w, int h);
 // Makes what was drawn visible at once.
 void dlg_show();
 // Redraws the message box (after a dialog covered it).

@@ -172,9 +172,9 @@ void draw(const Chooser& ch) {
   dlg_show();
 }
 
-// Removes the dialog: its area is painted with the background again.
+// Removes the dialog: the picture beneath shows again.
 void erase(const Chooser& ch) {
-  dlg_erase(ch.left, ch.top, kBoxW, kBoxH);
+  dlg_restore(ch.left, ch.top, kBoxW, kBoxH);
   dlg_redraw_messages();
   dlg_show();
 }
@@ -219,10 +219,10 @@ Action hit(Chooser& ch, int x, int y) {
 }
 
 Action key_action(int code) {
-  if (code == 11) return Action::Open;    // Return
-  if (code == 12) return Action::Cancel;  // Escape
-  if (code == 15) return Action::Left;
-  if (code == 17) return Action::Right;
+  if (code == kKeyReturn) return Action::Open;
+  if (code == kKeyEscape) return Action::Cancel;
+  if (code == kKeyLeft) return Action::Left;
+  if (code == kKeyRight) return Action::Right;
   if (code > 96 && code < 123) code -= 32;
   switch (code) {
     case 'O': return Action::Open;
@@ -320,23 +320,133 @@ int result_file_code(std::string_view name, int& reclen) {
   return head[0];
 }
 
+namespace {
+
+// A line of the program's own script queue names the file at once; a file
+// that does not exist ends the run.
+void queue_answer(std::span<char> name, std::span<char> directory, int& ok) {
+  std::string answer;
+  dlg_answer(answer, false);
+  fassign(directory, "");
+  const std::string n(trim_right(answer));
+  fassign(name, n);
+  if (file_exists(n)) {
+    ok = 1;
+    return;
+  }
+  fwrite(kStdout, "(a)", {"grfile: file " + n + " not found"});
+  stop_program(kExitInputErrors);
+}
+
+// An answer of the script file: the file name, or "ESC" (or nothing) to
+// cancel.
+void script_answer(Chooser& ch, const std::string& answer, std::span<char> name,
+                   std::span<char> directory, int& ok) {
+  dlg_script_step();
+  erase(ch);
+  std::string n(trim_right(answer));
+  size_t f = n.find_first_not_of(' ');
+  n = f == std::string::npos ? std::string() : n.substr(f);
+  if (n == "ESC") n.clear();
+  fassign(name, n);
+  fassign(directory, ch.dir.substr(0, 256));
+  if (n.empty()) return;
+  if (n.size() > name.size()) grscript_fail("file name " + n + " too long");
+  if (!file_exists(n)) grscript_fail("grfile: file " + n + " not found");
+  ok = 1;
+}
+
+// Waits for the next event that the chooser answers and returns its action
+// (None for a redraw after an expose or a resize).
+Action next_action(Chooser& ch) {
+  for (;;) {
+    int type = 0, x = 0, y = 0, code = 0;
+    grxevn(type, x, y, code);
+    if (type == kGrxKeyPress) return key_action(code);
+    if (type == kGrxButtonPress && (code == kButtonLeft || code == kButtonMiddle)) {
+      grcomn.XCRSGR = ux(x);
+      grcomn.YCRSGR = uy(y);
+      return hit(ch, x, y);
+    }
+    if (type == kGrxConfigure) {
+      grcomn.WNDWGR[3] = x;
+      grcomn.WNDWGR[4] = y;
+      place(ch);
+      layout(ch);
+      return Action::None;
+    }
+    if (type == kGrxExpose) return Action::None;
+  }
+}
+
+// Closes the chooser with the name (blank: cancelled) and keeps its folder.
+void close_with(Chooser& ch, const std::string& n, std::span<char> name,
+                std::span<char> directory) {
+  erase(ch);
+  fassign(name, n);
+  fassign(directory, ch.dir.substr(0, 256));
+  g_saved_dir = ch.dir;
+}
+
+// Carries out one action; true when the chooser is closed.
+bool apply(Chooser& ch, Action a, std::span<char> name, std::span<char> directory, int& ok) {
+  const int ncols = (static_cast<int>(ch.entries.size()) + kRows - 1) / kRows;
+  switch (a) {
+    case Action::Up:
+      ch.dir = parent_directory(ch.dir);
+      relist(ch);
+      break;
+    case Action::Left: ch.first_col = std::max(0, ch.first_col - kShownCols); break;
+    case Action::Right:
+      if (ch.first_col + kShownCols < ncols) ch.first_col += kShownCols;
+      break;
+    case Action::All:
+      if (!ch.filter.empty()) {
+        ch.filter.clear();
+        relist(ch);
+        layout(ch);
+      }
+      break;
+    case Action::Edit: {
+      FStr<128> buf(ch.name);
+      float fx = ux(ch.left + kMargin), fy = uy(field_y(ch) + 17);
+      grgstr(fx, fy, "Filename", buf.span(), 0);
+      ch.name = buf.str();
+      size_t f = ch.name.find_first_not_of(' ');
+      ch.name = f == std::string::npos ? std::string() : ch.name.substr(f);
+      break;
+    }
+    case Action::Cancel: close_with(ch, "", name, directory); return true;
+    case Action::Open: {
+      if (ch.name.empty()) {
+        close_with(ch, "", name, directory);
+        return true;
+      }
+      const std::string r = resolved(ch, name.size());
+      if (r.empty()) {
+        grmesg("File name too long: " + ch.name.substr(0, 32));
+      } else if (file_exists(r)) {
+        close_with(ch, r, name, directory);
+        ok = 1;
+        return true;
+      } else {
+        grmesg("File not found: " + ch.name.substr(0, 32));
+      }
+      break;
+    }
+    default: break;
+  }
+  return false;
+}
+
+}  // namespace
+
 void grfile(std::span<char> name, std::span<char> directory, int& ok) {
   ok = 0;
-  std::string answer;
-  // A line of the program's own script queue names the file at once.
   if (dlg_queue_pending()) {
-    dlg_answer(answer, false);
-    fassign(directory, "");
-    const std::string n(trim_right(answer));
-    fassign(name, n);
-    if (file_exists(n)) {
-      ok = 1;
-      return;
-    }
-    fwrite(kStdout, "(a)", {"grfile: file " + n + " not found"});
-    stop_program(kExitInputErrors);
+    queue_answer(name, directory, ok);
+    return;
   }
-
   // The dialog works in pixels from the plot origin; the world mapping
   // returns on every way out.
   struct PixelMode {
@@ -356,103 +466,12 @@ void grfile(std::span<char> name, std::span<char> directory, int& ok) {
   place(ch);
   layout(ch);
   draw(ch);
-  // An answer of the script file: the file name, or "ESC" (or nothing) to cancel.
+  std::string answer;
   if (grscript_next(answer)) {
-    dlg_script_step();
-    erase(ch);
-    std::string n(trim_right(answer));
-    size_t f = n.find_first_not_of(' ');
-    n = f == std::string::npos ? std::string() : n.substr(f);
-    if (n == "ESC") n.clear();
-    fassign(name, n);
-    fassign(directory, ch.dir.substr(0, 256));
-    if (n.empty()) return;
-    if (n.size() > name.size()) grscript_fail("file name " + n + " too long");
-    if (!file_exists(n)) grscript_fail("grfile: file " + n + " not found");
-    ok = 1;
+    script_answer(ch, answer, name, directory, ok);
     return;
   }
-
-  for (;;) {
-    int type = 0, x = 0, y = 0, code = 0;
-    grxevn(type, x, y, code);
-    Action a = Action::None;
-    if (type == kGrxKeyPress) {
-      a = key_action(code);
-    } else if (type == kGrxButtonPress && (code == 1 || code == 2)) {
-      grcomn.XCRSGR = ux(x);
-      grcomn.YCRSGR = uy(y);
-      a = hit(ch, x, y);
-    } else if (type == kGrxConfigure) {
-      grcomn.WNDWGR[3] = x;
-      grcomn.WNDWGR[4] = y;
-      place(ch);
-      layout(ch);
-    } else if (type != kGrxExpose) {
-      continue;
-    }
-    const int ncols = (static_cast<int>(ch.entries.size()) + kRows - 1) / kRows;
-    switch (a) {
-      case Action::Up:
-        ch.dir = parent_directory(ch.dir);
-        relist(ch);
-        break;
-      case Action::Left:
-        ch.first_col = std::max(0, ch.first_col - kShownCols);
-        break;
-      case Action::Right:
-        if (ch.first_col + kShownCols < ncols) ch.first_col += kShownCols;
-        break;
-      case Action::All:
-        if (!ch.filter.empty()) {
-          ch.filter.clear();
-          relist(ch);
-          layout(ch);
-        }
-        break;
-      case Action::Edit: {
-        FStr<128> buf(ch.name);
-        float fx = ux(ch.left + kMargin), fy = uy(field_y(ch) + 17);
-        grgstr(fx, fy, "Filename", buf.span(), 0);
-        ch.name = buf.str();
-        size_t f = ch.name.find_first_not_of(' ');
-        ch.name = f == std::string::npos ? std::string() : ch.name.substr(f);
-        break;
-      }
-      case Action::Cancel:
-        erase(ch);
-        fassign(name, "");
-        fassign(directory, ch.dir.substr(0, 256));
-        g_saved_dir = ch.dir;
-        return;
-      case Action::Open: {
-        if (ch.name.empty()) {
-          erase(ch);
-          fassign(name, "");
-          fassign(directory, ch.dir.substr(0, 256));
-          g_saved_dir = ch.dir;
-          return;
-        }
-        const std::string r = resolved(ch, name.size());
-        if (r.empty()) {
-          grmesg("File name too long: " + ch.name.substr(0, 32));
-        } else if (file_exists(r)) {
-          erase(ch);
-          fassign(name, r);
-          fassign(directory, ch.dir.substr(0, 256));
-          g_saved_dir = ch.dir;
-          ok = 1;
-          return;
-        } else {
-          grmesg("File not found: " + ch.name.substr(0, 32));
-        }
-        break;
-      }
-      default:
-        break;
-    }
-    draw(ch);
-  }
+  while (!apply(ch, next_action(ch), name, directory, ok)) draw(ch);
 }
 
 void gropn(int unit, std::span<char> name, std::span<char> directory, int& mode) {

@@ -23,9 +23,27 @@ struct GrComn {
   double XMNCGR = 0, XMXCGR = 0, YMNCGR = 0, YMXCGR = 0;  // clipping window
   float CELLGR = 0;
   int ISMLGR = 0;
-  int IN01GR = 0, IN02GR = 0, IN03GR = 0, IN04GR = 0, IN05GR = 0, IN06GR = 0, IN07GR = 0,
-      IN08GR = 0, IN09GR = 0, IN10GR = 0, IN11GR = 0, IN12GR = 0, IN13GR = 0, IN14GR = 0,
-      IN15GR = 0, IN16GR = 0, IN17GR = 0, IN18GR = 0, IN19GR = 0;
+  // Option switches (1 on); 01..13 can also be set by the options of grctrl,
+  // 02..12 and 14, 16, 18 travel in the settings file ".grset".
+  int IN01GR = 0;  // calculate the scales from the data
+  int IN02GR = 0;  // dependent scaling: one scale for x and y (plan views)
+  int IN03GR = 0;  // draw the axes
+  int IN04GR = 0;  // draw the grid lines
+  int IN05GR = 0;  // interactive mode
+  int IN06GR = 0;  // tic spacing in centimetres
+  int IN07GR = 0;  // draw no-data values (contours: a band of their own)
+  int IN08GR = 0;  // keep the screen open when the control loop is left
+  int IN09GR = 0;  // single buffered drawing
+  int IN10GR = 0;  // save a hardcopy file
+  int IN11GR = 0;  // colour PostScript
+  int IN12GR = 0;  // draw the domain boundary
+  int IN13GR = 0;  // set by the options of grctrl only, not in the settings file
+  int IN14GR = 0;  // monochrome contours
+  int IN15GR = 0;  // animated runs: the control loop draws and returns without waiting
+  int IN16GR = 0;  // contours with labels
+  int IN17GR = 0;  // unused
+  int IN18GR = 0;  // paper size of a hardcopy
+  int IN19GR = 0;  // unused
   int JINGR = 0, JOUTGR = 0, JDV1GR = 0, JDV2GR = 0, JDV3GR = 0;
   int ISHDGR = 0, ISHPGR = 0, IMODGR = 0, IKEYGR = 0;
   float XKEYGR = 0, YKEYGR = 0, SKEYGR = 0;  // key position and size
@@ -144,7 +162,13 @@ void graxes(float xmin, float xmax, float ymin, float ymax, int flag);
 void graxes2();
 void grprnt(float value, float step, std::span<char> text, int& width);
 void grbeam(int i, int n, std::string_view text);
+// Removes a progress bar left on the screen by a finished computation.
+void grbeam_off();
 void grfram(const float* x, const float* y, int flag, int col);
+// A box the key of the viewers keeps clear of (an information panel drawn
+// over the pictures of a run), pixels from the plot origin with y upwards;
+// w = 0: none.
+void grkey_avoid(float x, float y, float w, float h);
 float grint0(int n, const float* xs, const float* ys, float x);
 
 }  // namespace riv

@@ -9,7 +9,13 @@ namespace riv {
 
 namespace {
 constexpr float kRow = 12.0f;
+// The menu column at the window's right edge: buttons of at most 76.5
+// pixels, 4 from the edge, and a gap of 4.
+constexpr float kMenuColumn = 76.5f + 8.0f;
+GrKeyBox g_avoid{0, 0, 0, 0, 0};
 }  // namespace
+
+void grkey_avoid(float x, float y, float w, float h) { g_avoid = GrKeyBox{x, y, w, h, 0}; }
 
 float gr_key_scale() {
   const float sk = grcomn.SKEYGR;
@@ -18,11 +24,22 @@ float gr_key_scale() {
 
 GrKeyBox gr_key_place(float w, float h) {
   GrComn& c = grcomn;
-  const float wmax = static_cast<float>(c.WNDWGR[3]) - c.XORGGR - w;
+  // Inside the window and left of the menu column.
+  const float wmax = static_cast<float>(c.WNDWGR[3]) - c.XORGGR - w - kMenuColumn;
   const float hmax = c.YORGGR - h;
   c.XKEYGR = std::max(0.0f, std::min(c.XKEYGR, wmax));
   c.YKEYGR = std::max(0.0f, std::min(c.YKEYGR, hmax));
-  return GrKeyBox{c.XKEYGR, c.YKEYGR, w, h, kRow * gr_key_scale()};
+  GrKeyBox k{c.XKEYGR, c.YKEYGR, w, h, kRow * gr_key_scale()};
+  // Clear of a panel over the plot: above it, or right of it; the place the
+  // user gave stays for the plots without the panel.
+  const GrKeyBox& a = g_avoid;
+  if (a.w > 0 && k.x <= a.x + a.w && a.x <= k.x + w && k.y <= a.y + a.h && a.y <= k.y + h) {
+    if (a.y + a.h + 4 <= hmax)
+      k.y = a.y + a.h + 4;
+    else
+      k.x = std::max(0.0f, std::min(a.x + a.w + 4, wmax));
+  }
+  return k;
 }
 
 bool gr_in_box(float x, float y, float x0, float y0, float w, float h) {
@@ -47,11 +64,13 @@ bool gr_key_begin(GrKeyBox (*box)(), GrKeyBox& k) {
   if (c.IKEYGR < 1) {
     gr_key_frame(c.XKEYGR, c.YKEYGR, 40, 14, -2);
     gr_key_text(c.XKEYGR + 5, c.YKEYGR + 3, "Key");
+    grmesg_avoid(c.XKEYGR, c.YKEYGR, 40, 14);
     grclip(1);
     return false;
   }
   k = box();
   gr_key_frame(k.x, k.y, k.w, k.h, -1);
+  grmesg_avoid(k.x, k.y, k.w, k.h);
   // The pin (top left) grabs the key; the box at the top right hides it.
   gr_key_frame(k.x + 2, k.y + k.h - 8, 6, 6, 4);
   gr_key_frame(k.x + k.w - 8, k.y + k.h - 8, 6, 6, 0);

@@ -11,6 +11,7 @@
 #include <deque>
 
 #include "graphics/dialogs.hpp"
+#include "graphics/font6x12.hpp"
 #include "graphics/grx.hpp"
 #include "input/fformat.hpp"
 #include "input/ftext.hpp"
@@ -54,6 +55,7 @@ class Headless final : public GrxDriver {
     st.record = rec;
     st.width = std::clamp(width, 1, 8192);
     st.height = std::clamp(height, 1, 8192);
+    st.stride = st.width;
     st.window.assign(static_cast<size_t>(st.width) * st.height, 0xFFFFFF);
     st.pixmap = st.window;
     st.open = true;
@@ -74,6 +76,16 @@ class Headless final : public GrxDriver {
     st.to_pixmap = true;
     log(GrxCall::Op::Pixmap);
   }
+  void to_window() override { st.to_pixmap = false; }
+  void restore(int x, int y, int w, int h) override {
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + w, st.width), y1 = std::min(y + h, st.height);
+    for (int r = y0; r < y1; ++r)
+      for (int c = x0; c < x1; ++c) {
+        const size_t k = static_cast<size_t>(r) * st.width + c;
+        st.window[k] = st.pixmap[k];
+      }
+  }
   void flip() override {
     if (st.to_pixmap) {
       st.window = st.pixmap;
@@ -93,7 +105,7 @@ class Headless final : public GrxDriver {
 
   void plot(int x, int y) {
     if (x < 0 || y < 0 || x >= st.width || y >= st.height) return;
-    target()[static_cast<size_t>(y) * st.width + x] = st.colour;
+    target()[static_cast<size_t>(y) * st.stride + x] = st.colour;
   }
   bool dash_on() const {
     const int* p = kDashed;
@@ -172,14 +184,15 @@ class Headless final : public GrxDriver {
     for (int i = 0; i < n; ++i) segment(x[i], y[i], x[(i + 1) % n], y[(i + 1) % n]);
     log(GrxCall::Op::Polygon, n, 0, {x, x + n}, {y, y + n}, {});
   }
-  // No font in memory: each visible character is drawn as a small block
-  // in its 6-pixel cell above the base line, so that tests see where it went.
+  // The characters of the window's 6x12 font, left end of the base line at
+  // (x, y); only the set pixels are drawn, as XDrawString does.
   void text(int x, int y, std::string_view s) override {
     for (size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == ' ' || s[i] == '\0') continue;
-      int cx = x + static_cast<int>(6 * i);
-      for (int r = y - 7; r <= y - 1; ++r)
-        for (int c = cx + 1; c <= cx + 4; ++c) plot(c, r);
+      const unsigned char* cell = kFont6x12[static_cast<unsigned char>(s[i])];
+      int cx = x + static_cast<int>(kFontWidth * i);
+      for (int r = 0; r < kFontHeight; ++r)
+        for (int c = 0; c < 8; ++c)
+          if (cell[r] & (0x80 >> c)) plot(cx + c, y - kFontAscent + r);
     }
     log(GrxCall::Op::Text, x, y, {}, {}, std::string(s));
   }
@@ -187,6 +200,11 @@ class Headless final : public GrxDriver {
     for (int i = 0; i < n; ++i) pixel[i] = rgb[i] & 0xFFFFFF;
   }
   void wait_event(int& type, int& x, int& y, int& code) override {
+    // A key without a character or code of its own (Shift, Control) is no
+    // key for the program, as on X.
+    while (!events.empty() && events.front().type == kGrxKeyPress &&
+           grx_translate_key(events.front().code) > 255)
+      events.pop_front();
     if (events.empty()) {
       // Without a display the program is driven by its scripts only; a wait
       // for a key that no script provides would never end.
@@ -249,8 +267,25 @@ Headless& headless() {
 
 GrxDriver* g_driver = nullptr;
 bool g_open = false;
+bool g_on_pixmap = false;  // a frame is being drawn off screen
 
 GrxDriver& drv() { return g_driver ? *g_driver : headless(); }
+
+// Draws on the current target and, when that is the window, once more into
+// the pixmap (not logged by the headless driver: one drawing, one record).
+template <class Draw>
+void on_frame(Draw&& draw) {
+  if (!g_open) return;
+  draw();
+  if (g_on_pixmap) return;
+  GrxHeadless& h = headless().st;
+  const bool rec = h.record;
+  h.record = false;
+  drv().to_pixmap();
+  draw();
+  drv().to_window();
+  h.record = rec;
+}
 
 }  // namespace
 
@@ -270,7 +305,7 @@ void grx_headless_event(int type, int x, int y, int code) {
 uint32_t grx_headless_pixel(int x, int y) {
   const GrxHeadless& s = headless().st;
   if (x < 0 || y < 0 || x >= s.width || y >= s.height || s.window.empty()) return 0xFFFFFF;
-  return s.window[static_cast<size_t>(y) * s.width + x];
+  return s.window[static_cast<size_t>(y) * s.stride + x];
 }
 
 void grxopn(int x, int y, int width, int height, int& depth, std::string_view name,
@@ -278,6 +313,7 @@ void grxopn(int x, int y, int width, int height, int& depth, std::string_view na
   if (g_open) grxcls();
   drv().open(x, y, width, height, depth, name, icon);
   g_open = true;
+  g_on_pixmap = false;
 }
 void grxcls() {
   if (!g_open) return;
@@ -288,10 +324,29 @@ void grxclr() {
   if (g_open) drv().clear();
 }
 void grxpix() {
-  if (g_open) drv().to_pixmap();
+  if (!g_open) return;
+  drv().to_pixmap();
+  g_on_pixmap = true;
 }
 void grxflp() {
-  if (g_open) drv().flip();
+  if (!g_open) return;
+  drv().flip();
+  g_on_pixmap = false;
+}
+void grxclr_frame() {
+  on_frame([] { drv().clear(); });
+}
+void grxlnz_frame(int n, const int* x, const int* y) {
+  if (n > 0) on_frame([&] { drv().lines(n, x, y); });
+}
+void grxply_frame(const int* x, const int* y, int n) {
+  if (n > 0) on_frame([&] { drv().polygon(x, y, n); });
+}
+void grxstr_frame(int x, int y, std::string_view text) {
+  if (!text.empty()) on_frame([&] { drv().text(x, y, text); });
+}
+void grxrst(int x, int y, int w, int h) {
+  if (g_open && !g_on_pixmap && w > 0 && h > 0) drv().restore(x, y, w, h);
 }
 void grxstc(int pixel) {
   if (g_open) drv().set_colour(static_cast<unsigned long>(static_cast<uint32_t>(pixel)));
@@ -349,19 +404,26 @@ void grxtim(std::span<char> text) {
 }
 
 int grx_translate_key(long keysym) {
+  // X keysyms (X11/keysymdef.h) of the keys translated.
+  constexpr long kXkReturn = 0xFF0D, kXkKpEnter = 0xFF8D, kXkEscape = 0xFF1B, kXkDelete = 0xFFFF,
+                 kXkBackSpace = 0xFF08, kXkLeft = 0xFF51, kXkUp = 0xFF52, kXkRight = 0xFF53,
+                 kXkDown = 0xFF54, kXkKpMultiply = 0xFFAA, kXkKp9 = 0xFFB9;
+  // Keypad characters * + , - . / 0..9 lie 0xFF80 above their ASCII codes.
+  constexpr long kXkKeypadOffset = 0xFF80;
   switch (keysym) {
-    case 0xFF0D:
-    case 0xFF8D: return 11;
-    case 0xFF1B: return 12;
-    case 0xFFFF: return 13;
-    case 0xFF08: return 14;
-    case 0xFF51: return 15;
-    case 0xFF52: return 16;
-    case 0xFF53: return 17;
-    case 0xFF54: return 18;
+    case kXkReturn:
+    case kXkKpEnter: return kKeyReturn;
+    case kXkEscape: return kKeyEscape;
+    case kXkDelete: return kKeyDelete;
+    case kXkBackSpace: return kKeyBackspace;
+    case kXkLeft: return kKeyLeft;
+    case kXkUp: return kKeyUp;
+    case kXkRight: return kKeyRight;
+    case kXkDown: return kKeyDown;
     default: break;
   }
-  if (keysym >= 0xFFAA && keysym <= 0xFFB9) return static_cast<int>(keysym - 0xFF80);
+  if (keysym >= kXkKpMultiply && keysym <= kXkKp9)
+    return static_cast<int>(keysym - kXkKeypadOffset);
   return static_cast<int>(keysym);
 }
 

@@ -23,6 +23,23 @@ constexpr int kGrxButtonPress = 4;
 constexpr int kGrxExpose = 12;
 constexpr int kGrxConfigure = 22;
 
+// Key codes of a key press after translation (grx_translate_key): the
+// editing keys get small numbers below the printable characters.
+constexpr int kKeyReturn = 11;  // Return and keypad Enter
+constexpr int kKeyEscape = 12;
+constexpr int kKeyDelete = 13;
+constexpr int kKeyBackspace = 14;
+constexpr int kKeyLeft = 15;
+constexpr int kKeyUp = 16;
+constexpr int kKeyRight = 17;
+constexpr int kKeyDown = 18;
+// Buttons of a button press: 1..3 left, middle, right; 4 and 5 the wheel.
+constexpr int kButtonLeft = 1;
+constexpr int kButtonMiddle = 2;
+constexpr int kButtonRight = 3;
+constexpr int kWheelUp = 4;
+constexpr int kWheelDown = 5;
+
 class GrxDriver {
  public:
   virtual ~GrxDriver() = default;
@@ -33,7 +50,11 @@ class GrxDriver {
   virtual void close() = 0;
   virtual void clear() = 0;
   virtual void to_pixmap() = 0;
+  // Drawing goes to the window again, without copying the pixmap.
+  virtual void to_window() = 0;
   virtual void flip() = 0;
+  // Copies an area of the pixmap onto the window (clipped to both).
+  virtual void restore(int x, int y, int w, int h) = 0;
   virtual void set_colour(unsigned long pixel) = 0;
   virtual void set_dash(int style) = 0;
   virtual void line(int x1, int y1, int x2, int y2) = 0;
@@ -68,6 +89,16 @@ void grxlnz(int n, const int* x, const int* y);
 void grxply(const int* x, const int* y, int n);
 void grxstr(int x, int y, std::string_view text);
 void grxmkc(const int* rgb, int* pixel, int n);
+// Plot drawing. After a frame was shown (grxflp) it goes into the window and
+// into the frame's pixmap alike, so that the pixmap keeps the whole picture
+// (plot, key, panels, marks) that the dialogs are drawn over.
+void grxclr_frame();
+void grxlnz_frame(int n, const int* x, const int* y);
+void grxply_frame(const int* x, const int* y, int n);
+void grxstr_frame(int x, int y, std::string_view text);
+// Shows the picture again where a dialog, menu or message was: the area of
+// the frame's pixmap copied onto the window.
+void grxrst(int x, int y, int w, int h);
 void grxevn(int& type, int& x, int& y, int& code);
 void grxcvn(int& type, int& x, int& y, int& code);
 void grxbeep();
@@ -92,13 +123,18 @@ struct GrxCall {
 
 struct GrxHeadless {
   int width = 0, height = 0;
+  // Pixels per raster row: the size at open (a resized window keeps its
+  // rasters, as the X pixmap does, and shows their upper left part).
+  int stride = 0;
   // Window and pixmap rasters, 0xRRGGBB per pixel, row by row.
   std::vector<uint32_t> window, pixmap;
   bool to_pixmap = false;
   uint32_t colour = 0xFFFFFF;
   int dash = 1;
   bool open = false;
-  bool record = true;        // keep the call log
+  // Keep the call log (tests ask for it; off, so long runs stay in flat
+  // memory).
+  bool record = false;
   std::vector<GrxCall> calls;
   int beeps = 0;
 };
@@ -110,5 +146,10 @@ GrxHeadless& grx_headless();
 void grx_headless_event(int type, int x, int y, int code);
 // The visible picture: the colour at a window pixel (white outside).
 uint32_t grx_headless_pixel(int x, int y);
+// Writes the visible picture as an 8-bit RGB PNG file; false when no window
+// is open or the file cannot be written (nothing is left then).
+bool grx_headless_png(const std::string& path);
+// Writes width x height pixels of 0xRRGGBB, row by row, as a PNG file.
+bool write_png(const std::string& path, int width, int height, const uint32_t* rgb);
 
 }  // namespace riv

@@ -63,12 +63,26 @@ void queue(std::initializer_list<const char*> keys) {
 
 bool line_smoothed(int l) { return g.smooth && grklin_smoothable(g.isym[l], g.ilin[l]); }
 
+// The unit of an axis label: the text between "[" and "]", blank when none.
+std::string_view unit_of(std::string_view label) {
+  const size_t a = label.find('['), b = label.find(']', a == std::string_view::npos ? 0 : a);
+  if (a == std::string_view::npos || b == std::string_view::npos) return {};
+  return trim_right(label.substr(a + 1, b - a - 1));
+}
+
+// Slopes are in % of the plotted quantities in their own units: stations
+// plotted in km against levels in m are metres, 1000 x.
+float x_metres() {
+  const std::string_view xu = unit_of(grcomt.XTXTGR.view()), yu = unit_of(grcomt.YTXTGR.view());
+  return xu == "km" && yu != "km" ? 1000.0f : 1.0f;
+}
+
 // Effective y of every point of line l (smoothing and rotation applied).
 std::vector<float> effective(int l) {
   const int n = g.nper[l], f = g.first[l];
   std::vector<float> v(std::max(n, 0));
   for (int i = 0; i < n; ++i)
-    v[i] = grklin_y(n, g.x + f, g.y + f, i, line_smoothed(l), g.x0, g.slope);
+    v[i] = grklin_y(n, g.x + f, g.y + f, i, line_smoothed(l), g.x0, g.slope * x_metres());
   return v;
 }
 
@@ -152,6 +166,7 @@ void write_line(bool slopes) {
       ys[i] = grklin_y(g.nper[l], g.x + f, g.y + f, i, true, 0.0f, 0.0f);
   std::vector<float> s(ys.size());
   if (slopes) grklin_slope(g.nper[l], g.x + f, ys.data(), s.data());
+  for (float& v : s) v /= x_metres();
   std::vector<std::string> t;
   t.push_back(std::string(slopes ? "slope [%] " : "item ") + g.labels[l].str());
   for (int i = 0; i < n; ++i)
@@ -233,12 +248,16 @@ void draw_lines() {
           grdrw2(g.x[f + i], ye[i]);
       }
       if (g.label > 0) {
+        // Lines handed over without values of their own are labelled with
+        // the plotted quantity.
+        const bool own = g.values && std::any_of(g.values + f, g.values + f + n,
+                                                 [](float v) { return v != 0.0f; });
         for (int i = 0; i < n; ++i) {
           grmov2(g.x[f + i], ye[i]);
           grsymb((code / 100) * 100 + 14);
-          if (g.label == 2 && g.values) {
+          if (g.label == 2) {
             grmov2(g.x[f + i], ye[i]);
-            granot(one_line(fformat("(f9.3)", {g.values[f + i]})));
+            granot(one_line(fformat("(f9.3)", {own ? g.values[f + i] : g.y[f + i]})));
           }
         }
       }
@@ -261,7 +280,7 @@ constexpr float kRow = 12.0f;
 KeyBox key_box() {
   const float sk = gr_key_scale();
   size_t longest = std::max(grcomt.TITLGR.trimmed().size(), grcomt.SUBTGR.trimmed().size());
-  longest = std::min<size_t>(longest, 60);
+  longest = std::min<size_t>(longest, 80);
   int rows = 2;
   for (int l = 0; l < g.nline; ++l)
     if (!g.labels[l].blank()) {
@@ -278,9 +297,9 @@ void draw_key() {
   if (!gr_key_begin(key_box, b)) return;
   const float row = b.row;
   float yrow = b.y + b.h - row - 2;
-  gr_key_text(b.x + 12, yrow, grcomt.TITLGR.trimmed().substr(0, 60));
+  gr_key_text(b.x + 12, yrow, grcomt.TITLGR.trimmed());
   yrow -= row;
-  gr_key_text(b.x + 12, yrow, grcomt.SUBTGR.trimmed().substr(0, 60));
+  gr_key_text(b.x + 12, yrow, grcomt.SUBTGR.trimmed());
   for (int l = 0; l < g.nline; ++l) {
     if (g.labels[l].blank()) continue;
     yrow -= row;
@@ -438,10 +457,8 @@ void grkli1(int mode, float* s) {
       if (!(s[1] > s[0])) s[1] = s[0] + 1.0f;
       if (!(s[3] > s[2])) s[3] = s[2] + 1.0f;
       g.scaled = true;
-      for (const char* it : {" AAlter", "<HHide>", "<NNearest>", " LLabel", "-XXreverse",
-                             "<WWrite>", "<SSlope>", "<OOrigine>", "<SStat>", "  smooth",
-                             " RRotate", " ??"})
-        grctrl_item(it);
+      grctrl_items({" AAlter", "<HHide>", "<NNearest>", " LLabel", "-XXreverse", "<WWrite>",
+                    "<SSlope>", "<OOrigine>", "<SStat>", "  smooth", " RRotate", " ??"});
       return;
     }
     case 1:
@@ -515,6 +532,14 @@ void grkli1(int mode, float* s) {
   }
 }
 
+void grklin_view_reset() {
+  g.smooth = false;
+  g.label = 0;
+  g.x0 = g.slope = 0;
+  g.origine = false;
+  g.scaled = false;
+}
+
 void grklin(const int* nper, const int* isym, int* ilin, const FStr<40>* titl, int nline,
             float* x, float* y, const float* values, FStr<240>& titles, int options, int kplot) {
   GrComn& c = grcomn;
@@ -539,6 +564,9 @@ void grklin(const int* nper, const int* isym, int* ilin, const FStr<40>* titl, i
   const int in02 = c.IN02GR, ikey = c.IKEYGR;
   const double xo = c.XORGR, yo = c.YORGR;
   c.IKEYGR = 1;
+  // Axes that carry different quantities (a distance against velocities and
+  // depths) open with a scale of their own each; Query can still tie them.
+  if (unit_of(titles.sub(161, 200)) != unit_of(titles.sub(201, 240))) c.IN02GR = 0;
   grctrl([](int mode, float* s) { grkli1(mode, s); }, options, titles, g.scale);
   c.IKEYGR = ikey;
   c.IN02GR = in02;

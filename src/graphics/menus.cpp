@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,10 @@ struct Rect {
 
 // What the menus remember between calls.
 struct MenuMemory {
-  int last_choice = 0;      // highlighted when a menu is drawn again
+  // The item chosen last in each menu (known by its hot keys and labels),
+  // highlighted when that menu is drawn again.
+  std::map<std::string, int> last_choice;
+  std::string current;      // the menu being shown
   int sticky = 0;           // the sticky item in force (0 none)
   float row_width = 76.5f;  // button width of the last row of buttons
   int rows = 0;             // rows of the last menu
@@ -156,6 +160,11 @@ void dlg_erase(int x, int y, int w, int h) {
   grxply(px, py, 4);
 }
 
+void dlg_restore(int x, int y, int w, int h) {
+  grdump();
+  grxrst(x, y, w + 2, h + 2);
+}
+
 void dlg_show() { grxflp(); }
 
 void dlg_forget_menus() {
@@ -168,7 +177,7 @@ void dlg_forget_menus() {
 namespace {
 
 void erase_boxes(std::vector<Rect>& boxes) {
-  for (const Rect& r : boxes) dlg_erase(r.x, r.y, r.w, r.h);
+  for (const Rect& r : boxes) dlg_restore(r.x, r.y, r.w, r.h);
   boxes.clear();
 }
 
@@ -206,7 +215,8 @@ void draw_menu(int n, const char* items, int len, const std::vector<Button>& b, 
     if (begins(item, "PIN"))
       draw_pin(r.x, r.y, r.w, item);
     else
-      dlg_button(r.x, r.y, r.w, label_of(item), item_colour(item), 0, i + 1 == g_menu.last_choice);
+      dlg_button(r.x, r.y, r.w, label_of(item), item_colour(item), 0,
+                 i + 1 == g_menu.last_choice[g_menu.current]);
   }
   dlg_show();
 }
@@ -225,96 +235,170 @@ void pan(int key) {
   GrComn& c = grcomn;
   double dx = 0, dy = 0;
   const double w = c.XMAXGR - c.XMINGR, h = c.YMAXGR - c.YMINGR;
-  if (key == 15) dx = -w / 3;
-  if (key == 16) dy = h / 3;
-  if (key == 17) dx = w / 3;
-  if (key == 18) dy = -h / 3;
+  if (key == kKeyLeft) dx = -w / 3;
+  if (key == kKeyUp) dy = h / 3;
+  if (key == kKeyRight) dx = w / 3;
+  if (key == kKeyDown) dy = -h / 3;
   c.XMINGR += dx, c.XMAXGR += dx, c.XMNCGR += dx, c.XMXCGR += dx;
   c.YMINGR += dy, c.YMAXGR += dy, c.YMNCGR += dy, c.YMXCGR += dy;
   c.INDSGR = 0;
 }
 
+// A menu's name for its memory: the items without their states.
+std::string menu_name(int n, const char* items, int len) {
+  std::string name;
+  for (int i = 0; i < n; ++i)
+    name.append(items + static_cast<size_t>(i) * len + 1, static_cast<size_t>(len - 1)) += '|';
+  return name;
+}
+
 void choose(int ich, const char* items, int len) {
   if (ich <= 0) return;
-  g_menu.last_choice = ich;
+  g_menu.last_choice[g_menu.current] = ich;
   g_menu.sticky = items[static_cast<size_t>(ich - 1) * len] == '<' ? ich : 0;
 }
 
-void menu(int n, const char* items, int len, int& ich, float& x, float& y, void (*redraw)()) {
-  GrComn& c = grcomn;
-  n = std::max(n, 0);
-  if (len < 2) n = 0;
-  const int kind = ich;
+// One menu being shown: its items, layout code, buttons and the redraw of
+// the plot after a pan (control loop only).
+struct Menu {
+  int n;
+  const char* items;
+  int len;
+  int kind;
+  void (*redraw)();
+  std::vector<Button> b;
+  std::string_view item(int i) const {
+    return {items + static_cast<size_t>(i - 1) * len, static_cast<size_t>(len)};
+  }
+};
+
+// Removes the buttons of the menus before (a new row removes all; a shorter
+// column those of the longer one) and remembers this menu.
+void prepare(const Menu& m) {
+  g_menu.current = menu_name(m.n, m.items, m.len);
   grdump();
   grclip(0);
-  const int rows = kind < 0 ? 1 : n;
-  if (kind < 0) {
+  const int rows = m.kind < 0 ? 1 : m.n;
+  if (m.kind < 0) {
     erase_boxes(g_menu.row_boxes);
     erase_boxes(g_menu.column_boxes);
   } else if (g_menu.rows > rows) {
     erase_boxes(g_menu.column_boxes);
   }
   g_menu.rows = rows;
+}
 
-  // A key from a script line; the cursor position it gives is returned as is.
-  auto scripted = [&](int key) {
-    if (key >= 15 && key <= 18) {
-      grclip(1);
-      pan(key);
-      if (redraw) redraw(); else graxes(0, 0, 0, 0, 0);
-      ich = -9;
-      return;
-    }
-    ich = hot_key(n, items, len, key);
-    choose(ich, items, len);
+// A key from a script line; the cursor position it gives is returned as is.
+void scripted(const Menu& m, int key, int& ich) {
+  if (key >= kKeyLeft && key <= kKeyDown) {
     grclip(1);
-  };
+    pan(key);
+    if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
+    ich = kMenuPan;
+    return;
+  }
+  ich = hot_key(m.n, m.items, m.len, key);
+  choose(ich, m.items, m.len);
+  grclip(1);
+}
+
+// A line of the program's own script queue: the key, then an optional x, y.
+void queued_answer(const Menu& m, int& ich, float& x, float& y) {
   std::string line;
-  if (dlg_queue_pending()) {
-    dlg_answer(line, false);
-    float sx = x, sy = y;
-    std::string rest = line.substr(1);
-    if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) == 0) x = sx, y = sy;
-    scripted(static_cast<unsigned char>(line[0]));
+  dlg_answer(line, false);
+  float sx = x, sy = y;
+  std::string rest = line.substr(1);
+  if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) == 0) x = sx, y = sy;
+  scripted(m, static_cast<unsigned char>(line[0]), ich);
+}
+
+// A line of the script file: "ESC", "!b x y" (mouse button 3, 4 or 5 at a
+// position) or a hot key of the menu with an optional x, y.
+void script_file_answer(const Menu& m, const std::string& line, int& ich, float& x, float& y) {
+  dlg_script_step();
+  std::string_view t = trim_right(line);
+  if (t == "ESC") {
+    ich = 0;
+    grclip(1);
     return;
   }
-
-  std::vector<Button> b = layout(n, kind);
-  draw_menu(n, items, len, b, kind);
-
-  if (kind != 100 && grscript_next(line)) {
-    dlg_script_step();
-    std::string_view t = trim_right(line);
-    if (t == "ESC") {
-      ich = 0;
-      grclip(1);
-      return;
-    }
-    std::string rest = line.size() > 1 ? line.substr(1) : std::string();
-    float sx = x, sy = y;
-    int button = 0;
-    if (!line.empty() && line[0] == '!') {
-      // "!b x y": mouse button 3, 4 or 5 at a position
-      if (fread_list(rest, {button, sx, sy}) > 0 || button < 3 || button > 5)
-        grscript_fail("\"" + std::string(t) + "\" is no mouse button 3, 4 or 5");
-      x = sx, y = sy;
-      ich = -button;
-      grclip(1);
-      return;
-    }
-    int key = line.empty() ? ' ' : static_cast<unsigned char>(line[0]);
-    if (hot_key(n, items, len, key) == 0)
-      grscript_fail("\"" + std::string(t.substr(0, 1)) + "\" is no key of this menu");
-    if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) != 0)
-      grscript_fail("the cursor position \"" + std::string(trim_right(rest)) + "\" cannot be read");
+  std::string rest = line.size() > 1 ? line.substr(1) : std::string();
+  float sx = x, sy = y;
+  int button = 0;
+  if (!line.empty() && line[0] == '!') {
+    if (fread_list(rest, {button, sx, sy}) > 0 || button < 3 || button > 5)
+      grscript_fail("\"" + std::string(t) + "\" is no mouse button 3, 4 or 5");
     x = sx, y = sy;
-    scripted(key);
+    ich = -button;
+    grclip(1);
     return;
   }
+  int key = line.empty() ? ' ' : static_cast<unsigned char>(line[0]);
+  if (hot_key(m.n, m.items, m.len, key) == 0)
+    grscript_fail("\"" + std::string(t.substr(0, 1)) + "\" is no key of this menu");
+  if (!trim_right(rest).empty() && fread_list(rest, {sx, sy}) != 0)
+    grscript_fail("the cursor position \"" + std::string(trim_right(rest)) + "\" cannot be read");
+  x = sx, y = sy;
+  scripted(m, key, ich);
+}
 
+// The window took a new size: the interval counts follow it. True when the
+// menu returns (in the control loop, which opens the window again at its new
+// size and draws the plot whole); otherwise the buttons are drawn again.
+bool resized(Menu& m, int ex, int ey) {
+  GrComn& c = grcomn;
+  if (ex == c.WNDWGR[3] && ey == c.WNDWGR[4]) return false;
+  c.WNDWGR[3] = ex, c.WNDWGR[4] = ey;
+  c.YORGGR = static_cast<float>(ey - 25);
+  c.NXINGR = std::max(1, static_cast<int>(ex / (50 * c.XSCLGR) - 4));
+  c.NYINGR = static_cast<int>(ey / (50 * c.YSCLGR) - 1.5f);
+  if (m.redraw) return true;
+  m.b = layout(m.n, m.kind);
+  draw_menu(m.n, m.items, m.len, m.b, m.kind);
+  return false;
+}
+
+// A mouse button at the cursor (XCRSGR, YCRSGR): -button for 3, 4 and 5, the
+// item under the cursor, or the sticky item outside the buttons. False when
+// a disabled button was hit (the menu keeps waiting, unless only polled).
+bool button_choice(const Menu& m, int code, int& ich) {
+  const GrComn& c = grcomn;
+  if (code >= kButtonRight && code <= kWheelDown) {
+    ich = -code;
+    return true;
+  }
+  int hit = 0;
+  for (int i = 0; i < m.n && !hit; ++i)
+    if (c.XCRSGR >= m.b[i].x && c.XCRSGR <= m.b[i].x + m.b[i].w && c.YCRSGR >= m.b[i].y &&
+        c.YCRSGR <= m.b[i].y + kButtonHeight)
+      hit = i + 1;
+  if (hit && m.item(hit)[0] == '-') {
+    grxbeep();
+    ich = 0;
+    return m.kind == 100;
+  }
+  if (!hit) {
+    ich = g_menu.sticky;
+    return true;
+  }
+  Rect r = box_of(m.b[hit - 1]);
+  if (!begins(m.item(hit), "PIN")) dlg_button(r.x, r.y, r.w, label_of(m.item(hit)), -4, -7, false);
+  dlg_show();
+  ich = hit;
+  choose(ich, m.items, m.len);
+  return true;
+}
+
+// Waits for a key or click (layout 100: polls once) and returns the choice.
+void wait_choice(Menu& m, int& ich, float& x, float& y) {
+  GrComn& c = grcomn;
   int type = 0, ex = 0, ey = 0, code = 0;
+  auto world = [&] {
+    x = static_cast<float>((ex - c.XORGGR) / c.XFACGR + c.XMINGR);
+    y = static_cast<float>((ey - c.YORGGR) / c.YFACGR + c.YMINGR);
+  };
   for (;;) {
-    if (kind == 100) {
+    if (m.kind == 100) {
       type = 0;
       grxcvn(type, ex, ey, code);
       if (type == kGrxKeyPress) code = grx_translate_key(code);
@@ -327,17 +411,16 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
       grxevn(type, ex, ey, code);
     }
     if (type == kGrxExpose) {
-      draw_menu(n, items, len, b, kind);
+      // The window was uncovered: the picture, then the buttons again.
+      grxrst(0, 0, c.WNDWGR[3], c.WNDWGR[4]);
+      draw_menu(m.n, m.items, m.len, m.b, m.kind);
       continue;
     }
     if (type == kGrxConfigure) {
-      if (ex != c.WNDWGR[3] || ey != c.WNDWGR[4]) {
-        c.WNDWGR[3] = ex, c.WNDWGR[4] = ey;
-        c.YORGGR = static_cast<float>(ey - 25);
-        c.NXINGR = std::max(1, static_cast<int>(ex / (50 * c.XSCLGR) - 4));
-        c.NYINGR = static_cast<int>(ey / (50 * c.YSCLGR) - 1.5f);
-        b = layout(n, kind);
-        draw_menu(n, items, len, b, kind);
+      if (resized(m, ex, ey)) {
+        ich = kMenuPan;
+        grclip(1);
+        return;
       }
       continue;
     }
@@ -345,53 +428,42 @@ void menu(int n, const char* items, int len, int& ich, float& x, float& y, void 
     c.XCRSGR = static_cast<float>(ex) - c.XORGGR;
     c.YCRSGR = c.YORGGR - static_cast<float>(ey);
     if (type == kGrxButtonPress) {
-      if (code >= 3 && code <= 5) {
-        ich = -code;
-        break;
-      }
-      int hit = 0;
-      for (int i = 0; i < n && !hit; ++i)
-        if (c.XCRSGR >= b[i].x && c.XCRSGR <= b[i].x + b[i].w && c.YCRSGR >= b[i].y &&
-            c.YCRSGR <= b[i].y + kButtonHeight)
-          hit = i + 1;
-      if (hit && items[static_cast<size_t>(hit - 1) * len] == '-') {
-        // A disabled button cannot be chosen: the menu keeps waiting.
-        grxbeep();
-        if (kind == 100) {
-          ich = 0;
-          break;
-        }
-        continue;
-      }
-      if (hit) {
-        Rect r = box_of(b[hit - 1]);
-        std::string_view item(items + static_cast<size_t>(hit - 1) * len, len);
-        if (!begins(item, "PIN")) dlg_button(r.x, r.y, r.w, label_of(item), -4, -7, false);
-        dlg_show();
-        ich = hit;
-        choose(ich, items, len);
-      } else {
-        ich = g_menu.sticky;
-      }
+      if (!button_choice(m, code, ich)) continue;
       break;
     }
-    // a key
-    if (code >= 15 && code <= 18) {
+    if (code >= kKeyLeft && code <= kKeyDown) {
       grclip(1);
       pan(code);
-      if (redraw) redraw(); else graxes(0, 0, 0, 0, 0);
-      ich = -9;
-      x = static_cast<float>((ex - c.XORGGR) / c.XFACGR + c.XMINGR);
-      y = static_cast<float>((ey - c.YORGGR) / c.YFACGR + c.YMINGR);
+      if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
+      ich = kMenuPan;
+      world();
       return;
     }
-    ich = hot_key(n, items, len, code);
-    choose(ich, items, len);
+    ich = hot_key(m.n, m.items, m.len, code);
+    choose(ich, m.items, m.len);
     break;
   }
   grclip(1);
-  x = static_cast<float>((ex - c.XORGGR) / c.XFACGR + c.XMINGR);
-  y = static_cast<float>((ey - c.YORGGR) / c.YFACGR + c.YMINGR);
+  world();
+}
+
+void menu(int n, const char* items, int len, int& ich, float& x, float& y, void (*redraw)()) {
+  n = std::max(n, 0);
+  if (len < 2) n = 0;
+  Menu m{n, items, len, ich, redraw, {}};
+  prepare(m);
+  if (dlg_queue_pending()) {
+    queued_answer(m, ich, x, y);
+    return;
+  }
+  m.b = layout(n, m.kind);
+  draw_menu(n, items, len, m.b, m.kind);
+  std::string line;
+  if (m.kind != 100 && grscript_next(line)) {
+    script_file_answer(m, line, ich, x, y);
+    return;
+  }
+  wait_choice(m, ich, x, y);
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ void grmov1(int mode, float* s) {
     // A flat picture (a single point, a level line) still needs an extent.
     if (!(s[1] > s[0])) s[1] = s[0] + 1.0f;
     if (!(s[3] > s[2])) s[3] = s[2] + 1.0f;
-    grctrl_item(">SSelect");
+    grctrl_items({">SSelect"});
     g.m.delay = 0;
     return;
   }

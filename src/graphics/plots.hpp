@@ -2,6 +2,7 @@
 // variables by name, and the line-plot viewer.
 #pragma once
 #include <functional>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +32,12 @@ void grctrl(const GrPlot& plot, int options, FStr<240>& titles, float* scale);
 void grctrl_item(std::string_view item);
 // The control menu as it stands (standard items, separator, viewer items).
 std::vector<std::string> grctrl_menu();
+// Appends a viewer's items once: a drawing routine asked for its scales
+// again (Original, Yaw) finds them in place at 13 and on and adds nothing.
+inline void grctrl_items(std::initializer_list<const char*> items) {
+  if (grctrl_menu().size() > 11) return;
+  for (const char* it : items) grctrl_item(it);
+}
 
 // Label translation: language 2 replaces a known English label (the part
 // before a "[" unit) by its German counterpart; language 1 keeps it.
@@ -44,6 +51,15 @@ void grtrans(int lang, FStr<N>& text) {
 // rotation of 3-D plots.
 void grdraw();
 void gryaw();
+
+// A new command's plots start from their own view: no perspective, no
+// rotation, smoothing, node labels or reference line in the line-plot
+// viewer, scales from the data. What the settings file keeps (scale options,
+// zoom factor, key, keep list) stays.
+void grview_reset();
+// The parts of that view kept by the control loop and the line-plot viewer.
+void grctrl_view_reset();
+void grklin_view_reset();
 
 // Texts of the control loop, shared with the tests.
 // The Value message: the absolute position with (2F12.3,' /xy').

@@ -257,7 +257,7 @@ void gr_reset_pen_styles() {
 void grdump() {
   GrComn& c = grcomn;
   if (c.NPOLGR < 2) return;
-  if (screen()) grxlnz(c.NPOLGR, &c.IXPLGR[1], &c.IYPLGR[1]);
+  if (screen()) grxlnz_frame(c.NPOLGR, &c.IXPLGR[1], &c.IYPLGR[1]);
   c.IXPLGR[1] = c.IXPLGR[c.NPOLGR];
   c.IYPLGR[1] = c.IYPLGR[c.NPOLGR];
   c.NPOLGR = 1;
@@ -464,7 +464,7 @@ void grfil2(const float* x, const float* y, int n, int col) {
   }
   while (ix.size() > 1 && ix.back() == ix[0] && iy.back() == iy[0]) ix.pop_back(), iy.pop_back();
   grcolr(col);
-  grxply(ix.data(), iy.data(), static_cast<int>(ix.size()));
+  grxply_frame(ix.data(), iy.data(), static_cast<int>(ix.size()));
 }
 
 void grfil3(const float* x, const float* y, const float* z, int n, int col) {
@@ -561,7 +561,7 @@ void granot(std::string_view text) {
     pixel(c.XPENGR, c.YPENGR, px, py);
   }
   if (centred) px -= 3 * static_cast<int>(body.size());
-  grxstr(px, py, body);
+  grxstr_frame(px, py, body);
 }
 
 void grflip() {
@@ -574,7 +574,7 @@ void grcler(int flag) {
   GrComn& c = grcomn;
   if (!screen()) return;
   if (flag == 0) {
-    grxclr();
+    grxclr_frame();
   } else if (flag == 1) {
     grdump();
     grxpix();

@@ -257,6 +257,14 @@ void open_screen(int mode) {
   grxslp(3);
 }
 
+// No perspective: the identity transformation, switched off.
+void reset_perspective() {
+  GrComn& c = grcomn;
+  c.ITRNGR = 0;
+  for (int i = 1; i <= 4; ++i)
+    for (int j = 1; j <= 4; ++j) c.TRANGR[i][j] = i == j ? 1.0f : 0.0f;
+}
+
 }  // namespace
 
 void gr_prompt(std::string_view prompt, std::span<char> text) {
@@ -330,8 +338,7 @@ void grinit(int jin, int jout, std::string_view name, std::string_view, int smal
     c.XFACGR = c.YFACGR = 1.0f;
     c.XORGR = c.YORGR = 0.0;
     c.WNDWGR[1] = 100, c.WNDWGR[2] = 0;
-    for (int i = 1; i <= 4; ++i)
-      for (int j = 1; j <= 4; ++j) c.TRANGR[i][j] = i == j ? 1.0f : 0.0f;
+    reset_perspective();
     apply_defaults();
     if (file_exists(kSettings)) {
       read_settings();
@@ -545,6 +552,12 @@ void grwset() {
     fwritel(u, {0});
   if (const int rc = uclose(u); rc != 0)
     grmesg(std::string("Error writing: ") + kSettings + ": " + std::strerror(rc));
+}
+
+void grview_reset() {
+  reset_perspective();
+  grctrl_view_reset();
+  grklin_view_reset();
 }
 
 }  // namespace riv

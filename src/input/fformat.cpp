@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "input/units.hpp"
 
@@ -325,6 +328,80 @@ void write_infnan(Record& r, double x, int w) {
   r.field(b, n, w);
 }
 
+// Decimal digits of the unsigned 128-bit integer v into p; returns their count.
+int u128_digits(char* p, unsigned __int128 v) {
+  char t[40];
+  int k = 0;
+  while (v > 0xFFFFFFFFFFFFFFFFull) {
+    const unsigned __int128 q = v / 10000000000000000000ull;  // 10^19
+    unsigned long long lo = static_cast<unsigned long long>(v - q * 10000000000000000000ull);
+    for (int i = 0; i < 19; ++i, lo /= 10) t[k++] = static_cast<char>('0' + lo % 10);
+    v = q;
+  }
+  unsigned long long w = static_cast<unsigned long long>(v);
+  do {
+    t[k++] = static_cast<char>('0' + w % 10);
+    w /= 10;
+  } while (w);
+  for (int i = 0; i < k; ++i) p[i] = t[k - 1 - i];
+  return k;
+}
+
+// "%.*f" of a finite a >= 0 by exact integer arithmetic: a = m 2^e, so
+// a 10^d = m 10^d 2^e, rounded to an integer with ties to even, is the
+// number the C library prints. Covers a < 2^50 with d <= 17 (products below
+// 2^110); returns -1 otherwise, and the caller takes the C library.
+int fixed_digits(char* p, double a, int d) {
+  if (!(a < 1125899906842624.0) || d > 17) return -1;  // 2^50
+  static constexpr unsigned long long kPow10[18] = {
+      1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull,
+      100000000ull, 1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull,
+      10000000000000ull, 100000000000000ull, 1000000000000000ull, 10000000000000000ull,
+      100000000000000000ull};
+  unsigned long long bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  const int be = static_cast<int>(bits >> 52);  // biased exponent (a >= 0)
+  unsigned long long m = bits & 0xFFFFFFFFFFFFFull;
+  int sh = -1074;  // a = m 2^sh
+  if (be != 0) {
+    m |= 1ull << 52;
+    sh = be - 1075;
+  }
+  unsigned __int128 q;
+  if (a == 0.0) {
+    q = 0;
+  } else if (sh >= 0) {
+    q = (static_cast<unsigned __int128>(m) << sh) * kPow10[d];
+  } else {
+    const unsigned __int128 prod = static_cast<unsigned __int128>(m) * kPow10[d];
+    const int k = -sh;
+    if (k >= 120) {
+      q = 0;  // below 2^-10 of a unit in the last place: rounds to 0
+    } else {
+      q = prod >> k;
+      const unsigned __int128 rest = prod - (q << k);
+      const unsigned __int128 half = static_cast<unsigned __int128>(1) << (k - 1);
+      if (rest > half || (rest == half && (q & 1))) ++q;
+    }
+  }
+  char dig[48];
+  int nd = u128_digits(dig, q);
+  // At least one digit before the point.
+  int lead = nd <= d ? d + 1 - nd : 0;
+  int n = 0;
+  const int nint = nd + lead - d;
+  for (int i = 0; i < lead; ++i) p[n++] = '0';
+  std::memcpy(p + n, dig, nd);
+  n += nd;
+  if (d > 0) {
+    std::memmove(p + nint + 1, p + nint, d);
+    p[nint] = '.';
+    ++n;
+  }
+  p[n] = 0;
+  return n;
+}
+
 // Fw.d: the exact binary value rounded to d decimals (ties to even, as
 // gfortran leaves rounding to the C library). A zero integer part keeps its
 // "0" only when the field has room; a negative value that rounds to zero
@@ -335,7 +412,8 @@ int fixed_text(char* b, double x, int w, int d) {
   if (d > kMaxPrec) d = kMaxPrec;
   if (w > 0 && a >= 1e300) return -1;
   char* p = b + 1;
-  int n = std::snprintf(p, kBuf - 2, "%.*f", d, a);
+  int n = fixed_digits(p, a, d);
+  if (n < 0) n = std::snprintf(p, kBuf - 2, "%.*f", d, a);
   if (n <= 0 || n >= kBuf - 3) return -1;
   if (d == 0) p[n++] = '.';
   p[n] = 0;
@@ -593,43 +671,98 @@ void list_into(std::string& out, std::span<const FArg> args) {
 }  // namespace
 
 namespace {
-std::string fformat_open(std::string_view format, std::span<const FArg> args, size_t& pending);
+
+// A format parsed once: its tokens and the reversion point (the last group
+// opened at the top level, else the whole format). Literal tokens point into
+// the format text, which is the same text at every use.
+struct Compiled {
+  std::vector<Tok> toks;
+  int rev = 0;
+};
+
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+// Formats keyed by their text. Formats built at run time could grow the
+// cache without end, so it starts afresh beyond kMaxCached entries.
+constexpr size_t kMaxCached = 4096;
+
+Compiled compile(std::string_view format);
+
+const Compiled& compiled(std::string_view format) {
+  static std::unordered_map<std::string, Compiled, TextHash, std::equal_to<>> cache;
+  // The formats used last, by the address of their text: a loop writing one
+  // format finds it without hashing. The text is compared, since a format
+  // built at run time may reuse an address with another text.
+  struct Recent {
+    const char* p = nullptr;
+    const std::string* key = nullptr;
+    const Compiled* c = nullptr;
+  };
+  static Recent recent[4];
+  static unsigned next = 0;
+  for (const Recent& r : recent) {
+    if (r.p == format.data() && r.key && *r.key == format) return *r.c;
+  }
+  auto it = cache.find(format);
+  if (it == cache.end()) {
+    if (cache.size() >= kMaxCached) {
+      cache.clear();
+      for (Recent& r : recent) r = Recent{};
+    }
+    it = cache.emplace(std::string(format), compile(format)).first;
+  }
+  recent[next++ % 4] = Recent{format.data(), &it->first, &it->second};
+  return it->second;
+}
+
+Compiled compile(std::string_view format) {
+  Tok toks[kMaxToks];
+  const int nt = Parser(format, toks).run();
+  Compiled c;
+  c.toks.assign(toks, toks + nt);
+  int depth = 0;
+  for (int i = 0; i < nt; ++i) {
+    if (toks[i].kind == kOpen) {
+      if (depth == 1) c.rev = i;
+      ++depth;
+    } else if (toks[i].kind == kClose) {
+      --depth;
+    }
+  }
+  return c;
+}
+
+void fformat_open(std::string& out, std::string_view format, std::span<const FArg> args,
+                  size_t& pending);
+
 }  // namespace
 
 std::string fformat(std::string_view format, std::span<const FArg> args) {
   size_t pending = 0;
-  std::string out = fformat_open(format, args, pending);
+  std::string out;
+  out.reserve(64);
+  fformat_open(out, format, args, pending);
   out.append(pending, ' ');
   return out;
 }
 
 namespace {
-// The text of the write; on a line kept open with "$", `pending` receives the
-// blanks that X positioned after the last character: they are written only
-// when the next write continues the line.
-std::string fformat_open(std::string_view format, std::span<const FArg> args, size_t& pending) {
-  Tok toks[kMaxToks];
-  int nt = Parser(format, toks).run();
-  std::string out;
-  out.reserve(64);
+// The text of the write appended to out; on a line kept open with "$",
+// `pending` receives the blanks that X positioned after the last character:
+// they are written only when the next write continues the line.
+void fformat_open(std::string& out, std::string_view format, std::span<const FArg> args,
+                  size_t& pending) {
+  const Compiled& cf = compiled(format);
+  const Tok* toks = cf.toks.data();
+  const int nt = static_cast<int>(cf.toks.size());
+  const int rev = cf.rev;
   Record rec(out);
 
   const FArg* arg = args.data();
   const FArg* arg_end = arg + args.size();
-
-  // Reversion point: the last group opened at the top level, else the whole format.
-  int rev = 0;
-  {
-    int depth = 0;
-    for (int i = 0; i < nt; ++i) {
-      if (toks[i].kind == kOpen) {
-        if (depth == 1) rev = i;
-        ++depth;
-      } else if (toks[i].kind == kClose) {
-        --depth;
-      }
-    }
-  }
 
   struct Level { int open; int left; };
   Level stack[kMaxDepth + 2];
@@ -696,7 +829,6 @@ done:
     pending = rec.pending();
   else
     rec.end();
-  return out;
 }
 }  // namespace
 
@@ -705,8 +837,11 @@ std::string fformat(std::string_view format, std::initializer_list<FArg> args) {
 }
 
 void fwrite(int unit, std::string_view format, std::span<const FArg> args) {
+  // One buffer for every write: its capacity stays, so a write allocates nothing.
+  static std::string text;
+  text.clear();
   size_t pending = 0;
-  std::string text = fformat_open(format, args, pending);
+  fformat_open(text, format, args, pending);
   uwrite(unit, text, pending);
 }
 
@@ -725,6 +860,11 @@ std::string flist(std::initializer_list<FArg> args) {
   return flist(std::span<const FArg>(args.begin(), args.size()));
 }
 
-void fwritel(int unit, std::initializer_list<FArg> args) { uwrite(unit, flist(args)); }
+void fwritel(int unit, std::initializer_list<FArg> args) {
+  static std::string text;
+  text.clear();
+  list_into(text, std::span<const FArg>(args.begin(), args.size()));
+  uwrite(unit, text);
+}
 
 }  // namespace riv

@@ -226,14 +226,12 @@ int uread(int unit, std::string& line) {
     u->rpos = e + 1;
   } else {
     if (u->writing) return -1;  // positioned at the end after writing
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(u->fp)) != EOF) {
-      any = true;
-      if (c == '\n') break;
-      line.push_back(static_cast<char>(c));
-    }
-    if (!any) return std::ferror(u->fp) ? 5 : -1;
+    // One buffer for all lines read: it grows to the longest line and stays.
+    static char* lbuf = nullptr;
+    static size_t lcap = 0;
+    const ssize_t n = getline(&lbuf, &lcap, u->fp);
+    if (n <= 0) return std::ferror(u->fp) ? 5 : -1;
+    line.assign(lbuf, static_cast<size_t>(n) - (lbuf[n - 1] == '\n' ? 1 : 0));
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   u->last = line;

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/units.hpp"
 #include "mixing/mixing.hpp"
@@ -51,7 +51,7 @@ void add_loads(int nsec, int ntube, float tsec, float dt) {
   while (row <= mxtabc) {
     const int len = whole(tb(row, 1));
     if (len <= 0 || row + len - 1 > mxtabc) break;
-    if (whole(tb(row, 2)) == 11 && len >= 4) {
+    if (whole(tb(row, 2)) == kTabLoad && len >= 4) {
       const int n = whole(tb(row + 1, 1));
       const int m = std::min(whole(tb(row + 2, 1)), len - 3);
       const int i1 = std::max(whole(tb(row + 1, 2)), 1);
@@ -170,33 +170,10 @@ void mixlat(float dt) {
   }
 }
 
-int mix_run() {
-  Cmixing& cm = cmixing;
-  const Creach& rc = creach;
-  Ctubes& t = ctubes;
-  MixDisplay& disp = mix_display();
-  cm.ntube = std::min(cm.ntube, mxtube);
-  const int nsec = std::min(rc.nsec, mxbr);
-  if (nsec < 2) {
-    grmesg("mixing needs at least two branch sections");
-    return 1;
-  }
-  if (tube_alloc(cm.ntube) != 0) return 1;
-  for (int n = 1; n <= nsec; ++n)
-    if (!(t.dx(n) > 0.0f)) {
-      grmesg(line("('zero distance between sections at ',a)", {cchar.secnam(n)}));
-      return 1;
-    }
-  const int nt = t.ntube;
-  const float dq0 = t.dq0;
+namespace {
 
-  // Result file: header records.
-  const int reclen = cunit.nbyte * std::max(40, 3 * nt + 1) + 1;
-  static DaFile f;
-  if (!da_open(f, cinput.filres.view(), reclen)) {
-    grmesg(line("('cannot open result file ',a)", {cinput.filres.trimmed()}));
-    return 1;
-  }
+// Result file: the header record and the record of the variable names.
+void write_header(DaFile& f, int reclen, int nt, int nsec) {
   da_begin(f);
   da_int(f, -95);
   da_int(f, reclen);
@@ -209,19 +186,21 @@ int mix_run() {
   da_begin(f);
   da_int(f, 3);
   da_text(f, "Time[h]", 32);
-  da_text(f, cm.ltherm != 0 ? " TTemperature [K]" : " CConcentration [g/m3]", 32);
+  da_text(f, cmixing.ltherm != 0 ? " TTemperature [K]" : " CConcentration [g/m3]", 32);
   da_text(f, " DFlow Depth", 32);
   da_text(f, " BBed Level", 32);
   da_write(f, 2);
+}
 
-  // Tube geometry and plan positions.
-  int itmax = 0;
+// Tube geometry of every section and the plan positions of its tubes
+// (records 3 .. 2 + 2 nsec); itmax receives the largest iteration count of
+// the lateral distribution. False when a section cannot be divided.
+bool write_geometry(DaFile& f, int nsec, int nt, int& itmax) {
+  const Ctubes& t = ctubes;
+  itmax = 0;
   for (int n = 1; n <= nsec; ++n) {
     int it = 0;
-    if (tube_section(n, kItemNone, it) != 0) {
-      da_close(f);
-      return 1;
-    }
+    if (tube_section(n, kItemNone, it) != 0) return false;
     itmax = std::max(itmax, it);
     for (int k = 0; k < 2; ++k) {
       da_begin(f);
@@ -230,47 +209,36 @@ int mix_run() {
       da_write(f, 2 + n + k * nsec);
     }
   }
-  int rec = 2 + 2 * nsec;
-  write_markers(f, rec);
-  grmesg(line("('velocity calculation completed (it=',i2,')')", {itmax}));
+  return true;
+}
 
-  // Courant time step; every wet tube must hold water for the transport.
+// Courant time step: dt = cfl * min over the reaches of A_min dx / dq0, with
+// A_min the smallest wet tube area of the upstream section. False (with
+// the message) when a wet tube holds no water.
+bool courant_step(int nsec, float dq0, float& dt) {
+  const Cmixing& cm = cmixing;
+  const Ctubes& t = ctubes;
   float tmin = 3.0e38f;
   for (int n = 1; n <= nsec; ++n) {
     float amin = 1.0e10f;
     for (int i = t.il(n); i <= t.ir(n); ++i) {
       if (!(cm.atub(i, n) > 0.0f) || !(cm.htub(i, n) > 0.0f)) {
-        grmesg(line("('no flow area in stream tube',i3,' at ',a)", {i, cchar.secnam(n)}));
-        da_close(f);
-        return 1;
+        iimesg(line("('no flow area in stream tube',i3,' at ',a)", {i, cchar.secnam(n)}));
+        return false;
       }
       amin = std::min(amin, cm.atub(i, n));
     }
     if (n < nsec) tmin = std::min(tmin, amin * t.dx(n) / dq0);
   }
-  const float dt = cunit.cfl * tmin;
-  fwrite(kStdout, "(' >Q(tube)',f7.2,'m3/s >timestep',f8.1,'s')", {dq0, dt});
-  const double q = 3600.0 * static_cast<double>(cunit.tend) / static_cast<double>(dt);
-  if (!(dt > 0.0f) || !std::isfinite(dt) || !(q < 1.0e9)) {
-    grmesg("no usable time step for mixing (check cfl and end time)");
-    da_close(f);
-    return 1;
-  }
-  int nstep, steps;
-  if (q < 1.0) {
-    nstep = 1;
-    steps = 2;
-  } else {
-    nstep = static_cast<int>(q);
-    steps = nstep + 1;
-  }
+  dt = cunit.cfl * tmin;
+  return true;
+}
 
-  for (int n = 1; n <= mxbr; ++n)
-    for (int i = 1; i <= mxtube; ++i) cm.ctub(i, n) = 0.0f;
-  mixbal = MixBalance{};
-  mixbal.dt = dt;
-  mixbal.steps = steps;
-
+// The transport steps from the model time on: advection and lateral
+// diffusion, a block of records every print interval.
+void run_steps(DaFile& f, int& rec, int nsec, float dt, int nstep, int steps) {
+  Cmixing& cm = cmixing;
+  Ctubes& t = ctubes;
   double ts = static_cast<double>(cunit.tstart) * 3600.0;  // model time, s
   float te = cm.tprint + 1.0f;
   for (int k = 1; k <= steps; ++k) {
@@ -281,19 +249,80 @@ int mix_run() {
       rec += nsec;
       write_markers(f, rec);
       cinput.cline = line("('Mixing',f6.1,'h')", {th});
-      disp.progress(k, nstep, cinput.cline.trimmed());
+      mix_display().progress(k, nstep, cinput.cline.trimmed());
       te = 0.0f;
     }
     ts += dt;
-    advec(dq0, cm.atub, cm.htub, cm.ctub, t.il, t.ir, t.dx, dt, static_cast<float>(ts));
+    advec(t.dq0, cm.atub, cm.htub, cm.ctub, t.il, t.ir, t.dx, dt, static_cast<float>(ts));
     mixlat(dt);
   }
   cunit.tstart = static_cast<float>(ts / 3600.0);
+}
+
+}  // namespace
+
+int mix_run() {
+  Cmixing& cm = cmixing;
+  const Creach& rc = creach;
+  Ctubes& t = ctubes;
+  cm.ntube = std::min(cm.ntube, mxtube);
+  const int nsec = std::min(rc.nsec, mxbr);
+  if (nsec < 2) {
+    iimesg("mixing needs at least two branch sections");
+    return 1;
+  }
+  if (tube_alloc(cm.ntube) != 0) return 1;
+  for (int n = 1; n <= nsec; ++n)
+    if (!(t.dx(n) > 0.0f)) {
+      iimesg(line("('zero distance between sections at ',a)", {cchar.secnam(n)}));
+      return 1;
+    }
+  const int nt = t.ntube;
+  const float dq0 = t.dq0;
+
+  const int reclen = cunit.nbyte * std::max(40, 3 * nt + 1) + 1;
+  static DaFile f;
+  if (!da_open(f, cinput.filres.view(), reclen)) {
+    iimesg(line("('cannot open result file ',a)", {cinput.filres.trimmed()}));
+    return 1;
+  }
+  write_header(f, reclen, nt, nsec);
+  int itmax = 0;
+  if (!write_geometry(f, nsec, nt, itmax)) {
+    da_close(f);
+    return 1;
+  }
+  int rec = 2 + 2 * nsec;
+  write_markers(f, rec);
+  iimesg(line("('velocity calculation completed (it=',i2,')')", {itmax}));
+
+  float dt = 0.0f;
+  if (!courant_step(nsec, dq0, dt)) {
+    da_close(f);
+    return 1;
+  }
+  fwrite(kStdout, "(' >Q(tube)',f7.2,'m3/s >timestep',f8.1,'s')", {dq0, dt});
+  const double q = 3600.0 * static_cast<double>(cunit.tend) / static_cast<double>(dt);
+  if (!(dt > 0.0f) || !std::isfinite(dt) || !(q < 1.0e9)) {
+    iimesg("no usable time step for mixing (check cfl and end time)");
+    da_close(f);
+    return 1;
+  }
+  // At least two steps, so that a run shorter than one step writes a block.
+  const int nstep = q < 1.0 ? 1 : static_cast<int>(q);
+  const int steps = q < 1.0 ? 2 : nstep + 1;
+
+  for (int n = 1; n <= mxbr; ++n)
+    for (int i = 1; i <= mxtube; ++i) cm.ctub(i, n) = 0.0f;
+  mixbal = MixBalance{};
+  mixbal.dt = dt;
+  mixbal.steps = steps;
+  run_steps(f, rec, nsec, dt, nstep, steps);
 
   const bool ok = da_close(f);
-  if (!ok) grmesg(line("('error writing result file ',a)", {cinput.filres.trimmed()}));
+  if (!ok) iimesg(line("('error writing result file ',a)", {cinput.filres.trimmed()}));
   cinput.cline = line("('>results on file ',a)", {cinput.filres.trimmed()});
-  grmesg(cinput.cline.view());
+  iimesg(cinput.cline.view());
   return 0;
 }
 

@@ -55,7 +55,8 @@ struct PlanView {
 // nothing chosen, nothing drawn), so the computations run without a window.
 struct MixDisplay {
   // Integer input with a prompt ("number of streamtubes"); the value holds
-  // the current setting on entry and is kept when nothing is entered.
+  // the current setting on entry and is kept when nothing is entered. The
+  // window's prompt refuses counts below 1 at once.
   std::function<void(std::string_view prompt, int& value)> ask_int = [](std::string_view, int&) {};
   // List chooser: the items (32 characters each) under the title ("ITEM");
   // returns the item number, 0 when nothing was chosen.

@@ -25,7 +25,7 @@ void show_plan(const PlanView& v) {
 
 void mixing_gui_install() {
   MixDisplay& m = mix_display();
-  m.ask_int = [](std::string_view prompt, int& value) { grinpi(prompt, value); };
+  m.ask_int = [](std::string_view prompt, int& value) { grinpi(prompt, value, 1); };
   m.choose = [](std::span<const FStr<32>> items, std::string_view title) {
     int choice = 0;
     grchoice(static_cast<int>(items.size()), items.data(), title, choice);

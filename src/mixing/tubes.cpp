@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "mixing/mixing.hpp"
 #include "numerics/numerics.hpp"
@@ -59,11 +59,11 @@ int tube_alloc(int ntube) {
   Ctubes& t = ctubes;
   const int nsec = std::min(rc.nsec, mxbr);
   if (nsec < 1) {
-    grmesg("no branch sections: no stream tubes");
+    iimesg("no branch sections: no stream tubes");
     return 1;
   }
   if (ntube < 1) {
-    grmesg("number of streamtubes must be at least 1");
+    iimesg("number of streamtubes must be at least 1");
     return 1;
   }
   ntube = std::min(ntube, mxtube);
@@ -78,7 +78,7 @@ int tube_alloc(int ntube) {
   }
   const float dq0 = (rc.qsl(1) + rc.qsr(1) + ml + mr) / static_cast<float>(ntube);
   if (!(dq0 > 0.0f) || !std::isfinite(dq0)) {
-    grmesg("no flow in the branch: no stream tubes");
+    iimesg("no flow in the branch: no stream tubes");
     return 1;
   }
 
@@ -196,7 +196,7 @@ int tube_section(int n, int item, int& itflag) {
       case kFlowDepth: z = h; break;
       case kVelocity: z = da > 0.0f ? qt / da : 0.0f; break;
       case kFlow: z = w > 0.0f ? qt / w : 0.0f; break;
-      case kBedShear: z = dq > 0.0f ? 1000.0f * (us * qt / dq) * (us * qt / dq) : 0.0f; break;
+      case kBedShear: z = dq > 0.0f ? kRhoWater * (us * qt / dq) * (us * qt / dq) : 0.0f; break;
       default: break;
     }
     if (!wet && item != kBedLevel) z = 0.0f;
@@ -218,6 +218,11 @@ void tubes() {
   MixDisplay& disp = mix_display();
   int nt = cmixing.ntube;
   disp.ask_int("number of streamtubes", nt);
+  // Refused before the quantity is chosen and the flow computed.
+  if (nt < 1) {
+    iimesg("number of streamtubes must be at least 1");
+    return;
+  }
   cmixing.ntube = std::min(nt, mxtube);
 
   static const FStr<32> items[5] = {"  Bed Level [m]", "  Flow Depth [m]", "  Velocity [m/s]",

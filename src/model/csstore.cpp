@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/input.hpp"
 #include "model/model.hpp"
@@ -41,12 +41,17 @@ void show(const std::string& text) {
   std::string t = text;
   while (!t.empty() && t.back() == '\n') t.pop_back();
   cinput.cmesg = t;
-  grmesg(cinput.cmesg.view());
+  iimesg(cinput.cmesg.view());
 }
+
+unsigned generation = 1;
 
 }  // namespace
 
+unsigned cs_generation() { return generation; }
+
 void csstore_clear() {
+  ++generation;
   std::vector<SecRec>().swap(store());
 }
 
@@ -56,6 +61,7 @@ void cswrite(int isec) {
     show(fformat("('cross-section',i6,' not stored:',i6,' points')", {isec, np}));
     return;
   }
+  ++generation;
   std::vector<SecRec>& s = store();
   if (static_cast<int>(s.size()) < isec) s.resize(isec);
   SecRec& r = s[isec - 1];
@@ -71,16 +77,10 @@ void cswrite(int isec) {
   r.cls.assign(ccs.iclass.data(), ccs.iclass.data() + np);
 }
 
-void csrea(int isec, float dzb) {
-  if (isec == 0) return;
-  const std::vector<SecRec>& s = store();
-  if (isec < 1 || isec > static_cast<int>(s.size()) || s[isec - 1].np == 0) {
-    // Callers pass only numbers of stored sections; anything else leaves the
-    // work record as it is.
-    show(fformat("('cross-section',i6,' not stored')", {isec}));
-    return;
-  }
-  const SecRec& r = s[isec - 1];
+namespace {
+
+// Copies stored section r into the work record.
+void load_record(const SecRec& r) {
   Ccs& c = ccs;
   const int np = r.np;
   c.np = np;
@@ -90,26 +90,27 @@ void csrea(int isec, float dzb) {
   c.azim = r.azim;
   c.kind = r.kind;
   c.cvdef = r.cvdef;
-  for (int i = 1; i <= np; ++i) {
-    c.ysec(i) = r.y[i - 1];
-    c.zsec(i) = r.z[i - 1];
-    c.iclass(i) = r.cls[i - 1];
-  }
+  std::copy(r.y.begin(), r.y.begin() + np, c.ysec.data());
+  std::copy(r.z.begin(), r.z.begin() + np, c.zsec.data());
+  std::copy(r.cls.begin(), r.cls.begin() + np, c.iclass.data());
+}
 
-  // Lowest point (the first of equal ones) and highest point.
+// Lowest point (the first of equal ones), highest point, and the bank tops:
+// the highest points left and right of the lowest point.
+void extreme_points() {
+  Ccs& c = ccs;
+  const int np = c.np;
   c.zmin = 9e10f;
   c.imin = 1;
   c.zmax = -9e10f;
   for (int i = 1; i <= np; ++i) {
-    float z = c.zsec(i);
+    const float z = c.zsec(i);
     if (z < c.zmin) {
       c.zmin = z;
       c.imin = i;
     }
     if (z > c.zmax) c.zmax = z;
   }
-
-  // Bank tops: highest points left and right of the lowest point.
   c.zbl = c.zmin;
   c.ibl = c.imin;
   for (int i = 1; i <= c.imin; ++i) {
@@ -126,82 +127,113 @@ void csrea(int isec, float dzb) {
       c.ibr = i;
     }
   }
+}
 
-  // Roughness of each point from the classes in force now; a class outside
-  // the table counts as the default class.
-  for (int i = 1; i <= np; ++i) {
+// Roughness of each point from the classes in force now; a class outside
+// the table counts as the default class.
+void point_roughness() {
+  Ccs& c = ccs;
+  for (int i = 1; i <= c.np; ++i) {
     int k = c.iclass(i);
     if (k < 1 || k > mxcls) k = 1;
     c.rks(i) = c.kstl(k);
     c.rveg(i) = c.vegl(k);
   }
+}
 
+// Main channel by level: the points well below the lower bank top,
+// zlow = (2 zmin + min(zbl, zbr)) / 3.
+void channel_by_level(int& il, int& ir) {
+  const Ccs& c = ccs;
+  const int np = c.np;
+  if (std::fmin(c.zbl, c.zbr) <= c.zmin) {
+    // No bank rises above the lowest point on one side (flat profile, or
+    // lowest point at an end): the whole section is the main channel.
+    il = 1;
+    ir = np;
+    return;
+  }
+  const float zlow = (2.0f * c.zmin + std::fmin(c.zbl, c.zbr)) / 3.0f;
+  for (int k = c.ibl; k <= np; ++k) {
+    if (c.zsec(k) < zlow) {
+      il = k;
+      break;
+    }
+  }
+  if (il == 0) {
+    il = 1;
+    ir = np;
+    return;
+  }
+  ir = il;
+  for (int k = c.ibr; k >= il; --k) {
+    if (c.zsec(k) < zlow) {
+      ir = k;
+      break;
+    }
+  }
+}
+
+// Main channel il..ir: points 3..5 of the standard seven-point compound
+// profile, else the first run of "bed" points that ends before the last
+// point, else by level.
+void main_channel(int& il, int& ir) {
+  const Ccs& c = ccs;
+  const int np = c.np;
+  il = ir = 0;
+  if (np == 7) {
+    il = 3;
+    ir = 5;
+    return;
+  }
+  int i = 1;
+  while (i <= np && c.iclass(i) != 2) ++i;
+  if (i <= np) {
+    int j = i;
+    while (j < np && c.iclass(j + 1) == 2) ++j;
+    if (j < np) {
+      il = i;
+      ir = j;
+      return;
+    }
+  }
+  channel_by_level(il, ir);
+}
+
+}  // namespace
+
+void csrea(int isec, float dzb) {
+  if (isec == 0) return;
+  const std::vector<SecRec>& s = store();
+  if (isec < 1 || isec > static_cast<int>(s.size()) || s[isec - 1].np == 0) {
+    // Callers pass only numbers of stored sections; anything else leaves the
+    // work record as it is.
+    show(fformat("('cross-section',i6,' not stored')", {isec}));
+    return;
+  }
+  Ccs& c = ccs;
+  load_record(s[isec - 1]);
+  extreme_points();
+  point_roughness();
   c.lcomp = c.lcompd;
   c.lmain = 0;
 
   // Circular tube: diameter in y(1), invert in z(1); no bed shift.
-  if (np == 1) {
+  if (c.np == 1) {
     c.zmin = c.zbm = c.zsec(1);
     c.zmax = c.zbl = c.zbr = c.zsec(1) + c.ysec(1);
     c.bm = c.ysec(1) * 0.5f;
     return;
   }
 
-  // Main channel il..ir.
-  int il = 0;
-  int ir = 0;
-  if (np == 7) {
-    // Standard seven-point compound profile.
-    il = 3;
-    ir = 5;
-  } else {
-    // First run of "bed" points, counted only when it ends before the last point.
-    int i = 1;
-    while (i <= np && c.iclass(i) != 2) ++i;
-    if (i <= np) {
-      int j = i;
-      while (j < np && c.iclass(j + 1) == 2) ++j;
-      if (j < np) {
-        il = i;
-        ir = j;
-      }
-    }
-    if (il == 0) {
-      // By level: the points well below the lower bank top.
-      if (std::fmin(c.zbl, c.zbr) <= c.zmin) {
-        // No bank rises above the lowest point on one side (flat profile, or
-        // lowest point at an end): the whole section is the main channel.
-        il = 1;
-        ir = np;
-      } else {
-        float zlow = (2.0f * c.zmin + std::fmin(c.zbl, c.zbr)) / 3.0f;
-        for (int k = c.ibl; k <= np; ++k) {
-          if (c.zsec(k) < zlow) {
-            il = k;
-            break;
-          }
-        }
-        if (il == 0) {
-          il = 1;
-          ir = np;
-        } else {
-          ir = il;
-          for (int k = c.ibr; k >= il; --k) {
-            if (c.zsec(k) < zlow) {
-              ir = k;
-              break;
-            }
-          }
-        }
-      }
-    }
-  }
-
-  // Main-channel width and mean bed level from the surveyed points.
+  int il, ir;
+  main_channel(il, ir);
+  // Main-channel width and mean bed level from the surveyed points:
+  // bm = sum |dy|, zbm = sum (z(i) + z(i+1))/2 |dy| / bm + dzb
   float b = 0.0001f;
   float zb = 0.0f;
   for (int i = il; i < ir; ++i) {
-    float dy = std::fabs(c.ysec(i + 1) - c.ysec(i));
+    const float dy = std::fabs(c.ysec(i + 1) - c.ysec(i));
     b += dy;
     zb += (c.zsec(i) + c.zsec(i + 1)) * 0.5f * dy;
   }

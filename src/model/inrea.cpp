@@ -6,11 +6,11 @@
 // evolution. Every value read is echoed to the listing right after its
 // keyword, so the listing shows the model as the program understood it.
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
-#include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "model/inrea_local.hpp"
 #include "model/model.hpp"
@@ -225,7 +225,7 @@ void global_keyword(int k) {
 
 // The 1025th section: the reading ends at once.
 bool list_full() {
-  grmesg("Too many cross-sections on list");
+  iimesg("Too many cross-sections on list");
   inr_lost("Too many cross-sections on list");
   inr.ended = true;
   return true;
@@ -236,7 +236,7 @@ void store_section(int kind) {
   ccs.kind = kind;
   if (std::trunc(ccs.xloc) < -9998.0f) ccs.xloc = 1000.0f * ccs.cskm;
   cswrite(creach.ncs);
-  grbeam(creach.ncs, mxlist, "loading cross sections");
+  iibeam(creach.ncs, mxlist, "loading cross sections");
 }
 
 // The point lines after a `cs` line, up to the first line that is not one.
@@ -248,33 +248,46 @@ int read_points(float dz) {
   int i = 1;
   for (;;) {
     if (uread(cunit.luin, buf) != 0) break;
-    FStr<128> line(buf);
-    for (char& c : line.c)
-      if (c == '\t') c = ' ';
+    // The line as a 128-character field, tabs as blanks.
+    char lb[128];
+    const size_t nb = std::min(buf.size(), sizeof lb);
+    std::memcpy(lb, buf.data(), nb);
+    std::memset(lb + nb, ' ', sizeof lb - nb);
+    for (size_t k = 0; k < nb; ++k)
+      if (lb[k] == '\t') lb[k] = ' ';
+    const std::string_view line(lb, sizeof lb);
     // A "/" after the last value keeps the presets of missing values.
-    line(std::min(line.len_trim() + 1, 128)) = '/';
-    const int k = lenbl(line.view());
-    const char c0 = line(k + 1);
+    size_t lt = nb;  // the blanks after nb need no scan
+    while (lt > 0 && lb[lt - 1] == ' ') --lt;
+    lb[std::min<size_t>(lt, 127)] = '/';
+    const int k = lenbl(line);
+    const char c0 = lb[std::min(k, 127)];
     if (!(c0 == '-' || c0 == '.' || (c0 >= '0' && c0 <= '9'))) {
       ubackspace(cunit.luin);  // the next command (or a blank line)
       break;
     }
+    // y and z, then the roughness label; without one the point keeps the
+    // label of the point before.
     float a = 0.0f, b = 0.0f;
-    if (fread_list(line.view(), {a, b}) != 0) {
+    FStr<3> lab = label;
+    const int got = fread_list(line, {a, b, lab});
+    if (got < 0) {
+      // The values end early: y and z must be there, the label is not read.
+      a = b = 0.0f;
+      if (fread_list(line, {a, b}) != 0) {
+        ubackspace(cunit.luin);
+        break;
+      }
+    } else if (got == 1 || got == 2) {
       ubackspace(cunit.luin);
       break;
+    } else if (got == 0) {
+      label = lab;
     }
     const float ab[2] = {a, b};
     if (!inr_finite("cs point", ab, 2)) continue;  // the point is dropped
     float y = inr_lzy == 1 ? b : a;
     float z = inr_lzy == 1 ? a : b;
-    {
-      // The third item is the roughness label; without one the point keeps
-      // the label of the point before.
-      float d1 = 0.0f, d2 = 0.0f;
-      FStr<3> lab = label;
-      if (fread_list(line.view(), {d1, d2, lab}) == 0) label = lab;
-    }
     fwrite(lu, "(2f8.2,2x,a,' /')", {y, z, label});
     ccs.ysec(i) = y;
     ccs.zsec(i) = z + dz;
@@ -470,10 +483,10 @@ void inrea(FStr<60>& name) {
   // Write requests of an earlier reading are dropped with their files.
   for (int k = 1; k <= mxwrite; ++k) uclose(70 + k);
   cbedevol.nwrite = 0;
-  grbeam(-1, mxlist, "");
+  iibeam(-1, mxlist, "");
 
   int mode = 0;
-  gropn(cunit.luin, name.span(), cinput.cfilin.span(), mode);
+  iiopn(cunit.luin, name.span(), cinput.cfilin.span(), mode);
 
   for (;;) {
     int iopt = 0;

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "model/inrea_local.hpp"
 #include "model/model.hpp"
@@ -77,14 +77,6 @@ int record_values(int r, bool table, std::string_view key, std::string_view fmt)
   return 1;
 }
 
-// Closes the record that starts at row r with m value rows.
-void close_record(int r, int m) {
-  ccs.tabc(r, 1) = static_cast<float>(m + 3);
-  ccs.tabc(r + 2, 1) = static_cast<float>(m);
-  inr.irow = r + m + 3;
-  ccs.tabc(inr.irow, 1) = 0.0f;
-}
-
 // Loads the listed section named at branch position n. The reader's own
 // settings for the next section it reads (location, flags) are kept.
 void load_listed(int n) {
@@ -103,7 +95,7 @@ void load_listed(int n) {
 }
 
 void branch_full() {
-  grmesg("Too many cross-sections in branch");
+  iimesg("Too many cross-sections in branch");
   inr_lost("Too many cross-sections in branch");
   creach.nsec = 0;
   inr.ended = true;
@@ -162,7 +154,8 @@ void branch_repeat() {
 
 // Conditions 2..8: inflow, discharge, waterlevel, froude, critical, hq, slope.
 void branch_condition(int k, int iopt) {
-  static const int kinds[] = {7, 7, 6, 8, 8, 1, 9};
+  static const TabKind kinds[] = {kTabInflow,   kTabInflow, kTabLevel, kTabCritical,
+                                   kTabCritical, kTabHq,     kTabSlope};
   static const char* const tags[] = {"inflw ", "discha", "wlevel", "froude",
                                      "crit  ", "hq-rel", "slope "};
   const int r = inr.irow;
@@ -173,14 +166,9 @@ void branch_condition(int k, int iopt) {
   if (k == 2 || k == 3) inr_vlat = 0.0f;
   if (m < 0) return;
   ++ccs.nstruc;
-  ccs.tabc(r + 1, 1) = static_cast<float>(n);
-  ccs.tabc(r + 1, 2) = static_cast<float>(kinds[k - 2]);
-  if (k == 2) ccs.tabc(r + 2, 2) = static_cast<float>(inr.iside);
-  if (k == 3) ccs.tabc(r + 2, 2) = 3.0f;
-  if (k == 2 || k == 3) ccs.tabc(r, 2) = v;
   cchar.ctag(n) = tags[k - 2];
   if (k >= 4 && n >= 1) creach.ifix(n) = 1;
-  close_record(r, m);
+  inr.irow = tabc_condition(r, n, kinds[k - 2], m, k == 2 ? inr.iside : 3, v);
 }
 
 // Structures 9..12: weir, gate, sideweir, sidegate.
@@ -198,15 +186,9 @@ void branch_structure(int k) {
   if (n >= 1) creach.ifix(n) = 1;
   if (k == 9) cchar.ctag(n) = "weir  ";
   if (k == 10) cchar.ctag(n) = "gate  ";
-  ccs.tabc(r, 1) = 4.0f;
-  ccs.tabc(r + 1, 1) = static_cast<float>(n);
-  ccs.tabc(r + 1, 2) = static_cast<float>(k - 7);
-  ccs.tabc(r + 2, 1) = level;
-  ccs.tabc(r + 2, 2) = width;
-  ccs.tabc(r + 3, 1) = third;
-  ccs.tabc(r + 3, 2) = static_cast<float>(inr.iside);
-  inr.irow = r + 4;
-  ccs.tabc(inr.irow, 1) = 0.0f;
+  // weir, gate, sideweir, sidegate in keyword order
+  inr.irow = tabc_structure(r, n, static_cast<TabKind>(kTabWeir + k - 9), level, width, third,
+                            inr.iside);
 }
 
 void branch_culvert() {
@@ -220,16 +202,7 @@ void branch_culvert() {
   ++ccs.nstruc;
   if (n >= 1) creach.ifix(n) = 1;
   cchar.ctag(n) = "culv  ";
-  ccs.tabc(r, 1) = 5.0f;
-  ccs.tabc(r + 1, 1) = static_cast<float>(n);
-  ccs.tabc(r + 1, 2) = 11.0f;
-  ccs.tabc(r + 2, 1) = c1;
-  ccs.tabc(r + 2, 2) = c2;
-  ccs.tabc(r + 3, 1) = c3;
-  ccs.tabc(r + 3, 2) = c4;
-  ccs.tabc(r + 4, 1) = c5;
-  inr.irow = r + 5;
-  ccs.tabc(inr.irow, 1) = 0.0f;
+  inr.irow = tabc_culvert(r, n, c1, c2, c3, c4, c5);
 }
 
 void branch_data() {
@@ -255,12 +228,8 @@ void mixing_load(int iopt) {
     inr.itub2 = cmixing.ntube;
   }
   ++cmixing.nload;
-  for (int i = r + 3; i <= r + 2 + m; ++i) ccs.tabc(i, 1) *= 3600.0f;
-  close_record(r, m);
-  ccs.tabc(r, 2) = 11.0f;
-  ccs.tabc(r + 1, 1) = static_cast<float>(inr.isrc);
-  ccs.tabc(r + 1, 2) = static_cast<float>(inr.itub1);
-  ccs.tabc(r + 2, 2) = static_cast<float>(inr.itub2);
+  for (int i = r + 3; i <= r + 2 + m; ++i) ccs.tabc(i, 1) *= kSecondsPerHour;
+  inr.irow = tabc_load(r, inr.isrc, inr.itub1, inr.itub2, m);
 }
 
 // A grain-size keyword: a single value or a table by station (km), spread
@@ -413,14 +382,14 @@ void inr_mixing_keyword(int k, int iopt) {
     case 7: {
       float v = 0.0f;
       if (!inr_values("surface_flux", {v})) return;
-      cmixing.sflux = v * 2.4e-7f;
+      cmixing.sflux = v * kHeatFluxToRate;
       fwrite(lu, "(f5.1)", {v});
       return;
     }
     case 8: {
       float v = 0.0f;
       if (!inr_values("decay_rate", {v})) return;
-      cmixing.decay = v * 0.000277778f;
+      cmixing.decay = v * kPerHourToPerSecond;
       fwrite(lu, "(f5.2)", {v});
       return;
     }
@@ -435,7 +404,7 @@ void inr_output_keyword(int k, int) {
     case 1: {
       float v = 0.0f;
       if (!inr_values("interval", {v})) return;
-      cmixing.tprint = 3600.0f * v;
+      cmixing.tprint = kSecondsPerHour * v;
       fwrite(lu, "(f8.1)", {v});
       return;
     }

@@ -26,6 +26,18 @@ constexpr int mxwrite = 10;   // bed-evolution write requests
 constexpr int mxgrid = 1000;  // points of the lateral grid
 constexpr int maxitv = 20;    // iteration limit of the lateral velocity distribution
 
+// ---- Physical constants and unit conversions (single precision) ----
+constexpr float kRhoWater = 1000.0f;                 // density of water, kg/m3
+constexpr float kGravity = 9.81f;                    // m/s2, as cunit.grav
+constexpr float kUnitWeight = kRhoWater * kGravity;  // rho g = 9810 N/m3: bed shear rho g R Sf
+constexpr float kVelocityHead = 0.051f;  // 1/(2g) = 0.05097 s2/m, rounded as the tables give it
+constexpr float kSecondsPerHour = 3600.0f;
+// 1/3600 rounded to six digits: rates per hour in the input become rates per second.
+constexpr float kPerHourToPerSecond = 0.000277778f;
+// 1/(rho cp) = 1/(1000 kg/m3 x 4186 J/(kg K)) = 2.39e-7 m3 K/J, rounded: a surface heat
+// flux (W/m2) becomes a temperature flux (K m/s).
+constexpr float kHeatFluxToRate = 2.4e-7f;
+
 // ---- Units, constants, run settings ----
 struct Cunit {
   int luin = 11;       // model input file (include files use other units)
@@ -94,7 +106,7 @@ struct Cinput {
   FStr<60> filres{"rxres"};     // routing and mixing result file
   FStr<60> cfilin;              // directory of the file dialog for the input
   float vcontr = 0.1f;          // largest rate of change of an imposed level, m/h
-  FStr<128> cmesg;              // message line text (shown with grmesg)
+  FStr<128> cmesg;              // message line text (shown with iimesg)
 };
 
 // ---- Section work record, roughness classes, common table ----
@@ -237,12 +249,44 @@ void model_init();
 // d90 from d90def, empty common table, classes back to "def" and "bed".
 void model_reset_for_reading();
 
+// ---- Records of the common table tabc ----
+// A record starts at row r with (length in rows, head value); row r+1 holds
+// (branch position, kind), row r+2 (count of table rows m, second code), and
+// the (x, value) rows follow; the row after the last record has length 0.
+// Kinds (column 2 of row r+1; a load carries kTabLoad in column 2 of row r,
+// so a culvert and a load share the number):
+enum TabKind : int {
+  kTabHq = 1,         // rating curve: (level, discharge) rows
+  kTabWeir = 2,       // structures: (level, width), (third value, side)
+  kTabGate = 3,
+  kTabSideWeir = 4,
+  kTabSideGate = 5,
+  kTabLevel = 6,      // given water level
+  kTabInflow = 7,     // inflow or discharge hydrograph; second code: side 1/2, 3 discharge
+  kTabCritical = 8,   // critical or Froude level
+  kTabSlope = 9,      // normal-depth level at a given slope
+  kTabCulvert = 11,   // (invert, width), (height, Strickler value), (loss coefficient, -)
+  kTabLoad = 11,      // pollutant load: (section, first tube), (m, last tube), (time s, load)
+};
+// Heads of the records at row r; each ends the chain after the record and
+// returns the row after it. A condition's m table rows are written at rows
+// r+3.. by the caller; its second code and head value (lateral velocity) are
+// written only for an inflow, as the solvers read them only there.
+int tabc_condition(int r, int n, TabKind kind, int m, int code = 0, float vlat = 0.0f);
+int tabc_structure(int r, int n, TabKind kind, float v1, float v2, float v3, int side);
+int tabc_culvert(int r, int n, float inv, float width, float height, float kst, float loss);
+int tabc_load(int r, int source, int tube1, int tube2, int m);
+
 // ---- Cross-section store ----
 // Stores the section held in the work record (np, cskm, xloc, yloc, azim,
 // kind, cvdef, ysec, zsec, iclass) as section isec (1..1024).
 void cswrite(int isec);
 // Forgets every stored section.
 void csstore_clear();
+// Generation of the store, 1 at the start and counted up by every cswrite and
+// csstore_clear: what was computed from the stored sections under another
+// generation is stale.
+unsigned cs_generation();
 // Loads section isec into the work record and shifts its main-channel bed by
 // dzb; isec = 0 leaves the work record unchanged.
 void csrea(int isec, float dzb);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "routing/routing.hpp"
 #include "steady/steady.hpp"
@@ -82,7 +82,7 @@ void show(const std::string& text) {
   std::string t = text;
   while (!t.empty() && t.back() == '\n') t.pop_back();
   cinput.cmesg = t;
-  grmesg(cinput.cmesg.view());
+  iimesg(cinput.cmesg.view());
 }
 
 std::string line(const std::string& s) {
@@ -107,7 +107,7 @@ void write_state(RxWriter& w, int record, float time) {
   for (int n = 1; n <= ns; ++n) {
     const float k = rc.ksec(n);
     const float sf = k > 0.0f ? (rc.qsec(n) / k) * (rc.qsec(n) / k) : 0.0f;
-    w.r4(9810.0f * rc.rsec(n) * sf);
+    w.r4(kUnitWeight * rc.rsec(n) * sf);
   }
   w.write(record);
   w.marker(record + 1);

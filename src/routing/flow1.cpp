@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 #include "numerics/numerics.hpp"
 #include "routing/routing.hpp"
@@ -68,7 +68,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
   dzmax = 0.0f;
   dqmax = 0.0f;
   const float th = cunit.theta, psi = 1.0f - th, g = cunit.grav;
-  const float dt = 3600.0f * cunit.dtime;
+  const float dt = kSecondsPerHour * cunit.dtime;
   if (ns < 1 || !(dt > 0.0f)) return 0;
   const float dzlim = cinput.vcontr * cunit.dtime;
 
@@ -157,7 +157,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
       if (iflag < 0) {
         if (n == ns) {
           cinput.cmesg = "missing downstream boundary condition";
-          grmesg(cinput.cmesg.view());
+          iimesg(cinput.cmesg.view());
           // Found in the first iteration, before any update: the old
           // state stands.
           iter = 0;

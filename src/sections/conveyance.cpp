@@ -127,6 +127,9 @@ void cscnv_k(float& zw, const float* k15) {
   float s = 0.0f;        // roughness sum: perimeter / k^1.5
   bool blocked = false;  // a wet segment with Strickler value 0 carries no flow
   bool wet = false;
+  // Without the powers of the load, each is computed where the Strickler
+  // value changes along the profile.
+  float k_last = -1.0f, k15_last = 0.0f;
   for (int i = il; i < ir; ++i) {
     if (c.idry(i) == 1 && c.idry(i + 1) == 1) continue;
     wet = true;
@@ -154,7 +157,11 @@ void cscnv_k(float& zw, const float* k15) {
     perim += p;
     wtop += dy;
     if (p > 0.0f) {  // a segment of no length has no friction
-      const float w = k15 ? k15[i - 1] : k15_of(c.rks(i));
+      if (!k15 && c.rks(i) != k_last) {
+        k_last = c.rks(i);
+        k15_last = k15_of(k_last);
+      }
+      const float w = k15 ? k15[i - 1] : k15_last;
       if (w > 0.0f)
         s += p / w;
       else
@@ -225,12 +232,183 @@ void csval(int isec, float& zw, float dzb, float slope, int& itflag) {
   }
 }
 
+namespace {
+
+// What the trapezoid sum needs of each segment i (points i, i+1) of the
+// loaded section independently of the level: its lateral length, the length
+// of the whole segment and that length over the Strickler power. The table
+// rows then evaluate fully wet segments without a root or a division, with
+// the same operations as cscnv and so the same results.
+struct SegTable {
+  float dy[mxpt];   // |y(i+1) - y(i)|
+  float p[mxpt];    // sqrt(dz^2 + dy^2) of the whole segment
+  float q[mxpt];    // p / rks(i)^1.5, the segment's share of the roughness sum
+  float k15[mxpt];  // rks(i)^1.5
+  int imin = 1;     // first lowest point of the shifted profile
+  float zlow = 0.0f;  // its level
+  // Running extremes that bound the wetted range (index i-1 for point i):
+  // lowest of points 2..i, lowest of points i..np-1, highest of points
+  // i..imin-1 (i < imin), highest of points imin+1..i (i > imin).
+  float lo_from2[mxpt], lo_to_end[mxpt], hi_to_min[mxpt], hi_from_min[mxpt];
+  bool usable = false;  // a profile section with no level that is not a number
+};
+
+void seg_table(SegTable& t) {
+  const Ccs& c = ccs;
+  const float* y = c.ysec.data();
+  const float* z = c.zsec.data();
+  cs_k15(t.k15);
+  float zlow = z[0] + 1.0f;
+  for (int i = 0; i < c.np; ++i) {
+    if (z[i] < zlow) {
+      zlow = z[i];
+      t.imin = i + 1;
+    }
+    if (i + 1 >= c.np) break;
+    const float dz = z[i] - z[i + 1];
+    const float dy = std::fabs(y[i + 1] - y[i]);
+    t.dy[i] = dy;
+    t.p[i] = std::sqrt(dz * dz + dy * dy);
+    t.q[i] = t.k15[i] > 0.0f ? t.p[i] / t.k15[i] : 0.0f;
+  }
+  t.zlow = zlow;
+  const int n = c.np;
+  t.usable = n > 1;
+  for (int i = 0; i < n; ++i) t.usable = t.usable && !std::isnan(z[i]);
+  for (int i = 2; i <= n; ++i)
+    t.lo_from2[i - 1] = i == 2 ? z[1] : std::min(t.lo_from2[i - 2], z[i - 1]);
+  for (int i = n - 1; i >= 1; --i)
+    t.lo_to_end[i - 1] = i == n - 1 ? z[i - 1] : std::min(t.lo_to_end[i], z[i - 1]);
+  for (int i = t.imin - 1; i >= 1; --i)
+    t.hi_to_min[i - 1] = i == t.imin - 1 ? z[i - 1] : std::max(t.hi_to_min[i], z[i - 1]);
+  for (int i = t.imin + 1; i <= n; ++i)
+    t.hi_from_min[i - 1] = i == t.imin + 1 ? z[i - 1] : std::max(t.hi_from_min[i - 2], z[i - 1]);
+}
+
+// First k of lo..hi where pred(k) holds, pred being false then true along
+// the range; hi + 1 when it never holds.
+template <class Pred>
+int first_true(int lo, int hi, Pred pred) {
+  while (lo <= hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if (pred(mid))
+      hi = mid - 1;
+    else
+      lo = mid + 1;
+  }
+  return lo;
+}
+
+// Wetted range of the loaded profile at zw as csdry finds it, without
+// writing depths: 0 when nothing is wet. The running extremes make each
+// end a binary search.
+void wet_range(const SegTable& t, float zw, int& il, int& ir) {
+  const Ccs& c = ccs;
+  const float* z = c.zsec.data();
+  const int n = c.np;
+  il = ir = 0;
+  if (c.lmain == 1) {
+    const int m = t.imin;
+    if (!(zw > z[m - 1])) {
+      il = ir = m;
+      return;
+    }
+    // Nearest dry point left of the lowest one (1 if none): the last k < m
+    // with a point at or above zw in k..m-1.
+    const int kl = first_true(1, m - 1, [&](int k) { return !(t.hi_to_min[k - 1] >= zw); });
+    il = kl - 1 >= 1 ? kl - 1 : 1;
+    // Nearest dry point right of it (n if none).
+    const int kr = first_true(m + 1, n, [&](int k) { return t.hi_from_min[k - 1] >= zw; });
+    ir = kr <= n ? kr : n;
+    return;
+  }
+  // First wet point among 2..n, last wet point among 1..n-1.
+  const int f = first_true(2, n, [&](int k) { return zw > t.lo_from2[k - 1]; });
+  if (f <= n) il = f - 1;
+  const int l = first_true(1, n - 1, [&](int k) { return !(zw > t.lo_to_end[k - 1]); });
+  if (l - 1 >= 1) ir = l;
+  if (il == 0 && ir > 0) il = 1;
+  if (ir == 0 && il > 0) ir = n;
+}
+
+// cscnv at zw for one row of the table, from the segment table. Returns
+// false where cscnv would find no flow (the caller then runs cscnv itself,
+// which reports it); the depths hp and dry flags are not written.
+bool cscnv_row(const SegTable& t, float zw) {
+  Ccs& c = ccs;
+  int il, ir;
+  wet_range(t, zw, il, ir);
+  if (ir == 0 || ir <= il) return false;
+  const float* y = c.ysec.data() - 1;  // 1-based
+  const float* z = c.zsec.data() - 1;
+  float d = y[ir] - y[il];
+  if (d == 0.0f) d = y[ir - 1] - y[il];
+
+  float area = 0.0f, perim = 0.0f, wtop = 0.0001f, s = 0.0f;
+  bool blocked = false, wet = false;
+  for (int i = il; i < ir; ++i) {
+    const float zi = z[i], zj = z[i + 1];
+    const bool wi = zw > zi, wj = zw > zj;
+    if (!wi && !wj) continue;
+    wet = true;
+    const float hi = wi ? zw - zi : 0.0f;
+    const float hj = wj ? zw - zj : 0.0f;
+    float a, p, dy, share;
+    if (wi && wj) {
+      // a = (h(i) + h(i+1)) / 2 dy over the whole segment
+      dy = t.dy[i - 1];
+      a = (hi + hj) / 2.0f * dy;
+      p = t.p[i - 1];
+      share = t.q[i - 1];
+    } else {
+      // Only the wet part of a segment that crosses the water line.
+      float dz = zi - zj;
+      dy = t.dy[i - 1];
+      if (zi > zw) {
+        const float f = hj / std::fabs(dz);
+        dz *= f;
+        dy *= f;
+      } else if (zj > zw) {
+        const float f = hi / std::fabs(dz);
+        dz *= f;
+        dy *= f;
+      }
+      a = (hi + hj) / 2.0f * dy;
+      p = std::sqrt(dz * dz + dy * dy);
+      share = t.k15[i - 1] > 0.0f ? p / t.k15[i - 1] : 0.0f;
+    }
+    if ((y[i + 1] - y[i]) * d < 0.0f) {
+      a = -a;
+      dy = -dy;
+    }
+    area += a;
+    perim += p;
+    wtop += dy;
+    if (p > 0.0f) {
+      if (t.k15[i - 1] > 0.0f)
+        s += share;
+      else
+        blocked = true;
+    }
+  }
+  if (!wet || !(area > 0.0f) || (s < 1e-20f && !blocked)) return false;
+  c.area = area;
+  c.perim = perim;
+  c.wtop = std::max(wtop, 0.0001f);
+  c.conv = blocked ? 0.0f : area * std::pow(area / s, 0.666667f);
+  c.rhyd = area / perim;
+  return true;
+}
+
+}  // namespace
+
 void cstab(int isec, float zoff, float dzb, int& itmax) {
-  static float k15[mxpt];  // roughness powers of the loaded section
+  static SegTable seg;  // level-independent values of the loaded section
+  const float* k15 = seg.k15;
   Ccs& c = ccs;
   csrea(isec, dzb);
   itmax = 0;
-  cs_k15(k15);
+  seg_table(seg);
   const int nt = std::min(c.ntabv, mxtabv);
 
   c.ztab(1) = c.zmin + zoff;
@@ -248,9 +426,17 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
     zc += dzt;
     if (lateral) {
       int it = 0;
-      vdis_k(isec, zc, 0.001f, it, k15);
+      if (i == nt || !seg.usable) {
+        vdis_k(isec, zc, 0.001f, it, k15);
+      } else {
+        int il, ir;
+        wet_range(seg, zc, il, ir);
+        vdis_range(isec, zc, 0.001f, it, k15, il, ir, seg.zlow);
+      }
       itmax = std::max(itmax, it);
-    } else {
+    } else if (i == nt || !seg.usable || !cscnv_row(seg, zc)) {
+      // The last row in full, so that depths and dry flags are those of
+      // the top of the table as always.
       cscnv_k(zc, k15);
     }
     c.ztab(i) = zoff + zc;

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "model/model.hpp"
 #include "numerics/numerics.hpp"
@@ -90,68 +90,40 @@ void diff(int n, const float* y, const float* u, const float* h, const float* ep
   diff_t(n, y, u, h, eps, fac, idry, ld, m, r);
 }
 
-void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
+namespace {
+
+// Lateral grid of one call over the wetted points il..ir: ng points from
+// y(il) at spacing sp (negative when y decreases), dy = |sp|.
+struct Grid {
+  int il = 0, ir = 0, ng = 0;
+  float sp = 0.0f, dy = 0.0f;
+};
+
+// Equidistant grid over the wetted range: the preferred spacing `dgrid`
+// when `ngrid` points cover the width with it, else `ngrid` points.
+void lay_grid(Grid& gr) {
   Ccs& c = ccs;
-  const float g = cunit.grav;
-  const int ientry = itflag;
-  itflag = 0;
-  c.area = 1e-10f;
-  c.perim = 1e-10f;
-  c.wtop = 0.0001f;
-
-  if (c.np == 1) {
-    // A tube has no lateral distribution: its closed form.
-    c.ng = 0;
-    cstube(zw);
-    return;
-  }
-
-  // Wetted range of points.
-  int il, ir;
-  if (ientry == -2) {
-    il = 1;
-    ir = c.np;
-  } else {
-    csdry(c.zsec.data(), c.np, zw, il, ir);
-  }
-  if (!(c.zmin < zw) || il < 1 || ir <= il) {
-    c.ng = 0;
-    c.conv = 0.0f;
-    c.rhyd = 1e-10f;
-    return;
-  }
-
-  // A slope of zero carries no discharge; the distribution and the
-  // conveyance are then those of a nominal slope, the velocities zero.
-  const bool flow = slope > 0.0f && std::isfinite(slope);
-  const float s = flow ? slope : 0.001f;
-
-  // Equidistant grid over the wetted range. A range that ends where it
-  // starts (a closed outline under water) cannot be gridded laterally: it
-  // gets the trapezoid sum.
-  const float w = c.ysec(ir) - c.ysec(il);
-  if (w == 0.0f) {
-    c.ng = 0;
-    float z = zw;
-    cscnv(z);
-    return;
-  }
+  const float w = c.ysec(gr.ir) - c.ysec(gr.il);
   const int ngr = std::clamp(c.ngrid, 2, mxgrid);
-  float sp;
-  int ng;
   if (c.dgrid > 0.0f && c.dgrid * static_cast<float>(ngr - 1) >= std::fabs(w)) {
-    sp = w < 0.0f ? -c.dgrid : c.dgrid;
-    ng = std::min(static_cast<int>(w / sp) + 1, ngr);
+    gr.sp = w < 0.0f ? -c.dgrid : c.dgrid;
+    gr.ng = std::min(static_cast<int>(w / gr.sp) + 1, ngr);
   } else {
-    ng = ngr;
-    sp = w / static_cast<float>(ngr - 1);
+    gr.ng = ngr;
+    gr.sp = w / static_cast<float>(ngr - 1);
   }
-  const float dy = std::fabs(sp);
-  c.ng = ng;
-  for (int j = 1; j <= ng; ++j) c.yg(j) = c.ysec(il) + static_cast<float>(j - 1) * sp;
+  gr.dy = std::fabs(gr.sp);
+  c.ng = gr.ng;
+  for (int j = 1; j <= gr.ng; ++j) c.yg(j) = c.ysec(gr.il) + static_cast<float>(j - 1) * gr.sp;
+}
 
-  // Bed levels: binary-search interpolation for an ascending profile, a
-  // linear search when y goes back (overhangs, closed outlines).
+// Bed level, friction and vegetation value of every grid point. Bed levels:
+// interpolation along an ascending profile, a linear search when y goes
+// back (overhangs, closed outlines). A point takes the values of the profile
+// segment it lies on; the end points those of the range's end points.
+void grid_bed_and_roughness(int isec, const Grid& gr, const float* k15) {
+  Ccs& c = ccs;
+  const int il = gr.il, ir = gr.ir, ng = gr.ng;
   const int npr = ir - il + 1;
   const float* ys = &c.ysec(il);
   const float* zs = &c.zsec(il);
@@ -164,6 +136,7 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
   }
   int lo = 0;   // interval of the ascending profile holding yg(j)
   int ip = il;  // first point of the range beyond yg(j) in the grid direction
+  float k_last = -1.0f, k15_last = 0.0f;  // power of the last Strickler value
   for (int j = 1; j <= ng; ++j) {
     const float xp = c.yg(j);
     if (asc) {
@@ -179,7 +152,7 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
     } else {
       c.zg(j) = rmint0(npr, ys, zs, xp, sl, ist);
     }
-    if (sp > 0.0f) {
+    if (gr.sp > 0.0f) {
       while (ip <= ir && c.ysec(ip) <= xp) ++ip;
     } else {
       while (ip <= ir && c.ysec(ip) >= xp) ++ip;
@@ -189,14 +162,21 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
     if (j == ng) is = ir;
     c.rkg(j) = c.rks(is);
     c.rvg(j) = c.rveg(is);
-    wk15[j - 1] = k15 ? k15[is - 1] : (c.rks(is) > 0.0f ? std::pow(c.rks(is), 1.5f) : 0.0f);
+    if (!k15 && c.rks(is) != k_last) {
+      k_last = c.rks(is);
+      k15_last = k_last > 0.0f ? std::pow(k_last, 1.5f) : 0.0f;
+    }
+    wk15[j - 1] = k15 ? k15[is - 1] : k15_last;
   }
+}
 
-  int idum1, idum2;
-  csdry(c.zg.data(), ng, zw, idum1, idum2);
-
-  // Cell geometry and composite friction of bottom and side walls (walls
-  // carry the neighbours' values; updated in place from left to right).
+// Cell perimeters and composite friction of bottom and side walls (walls
+// carry the neighbours' values; updated in place from left to right), and
+// the area, width and perimeter of the wet grid.
+void cell_geometry(const Grid& gr, float zw) {
+  Ccs& c = ccs;
+  const int ng = gr.ng;
+  const float dy = gr.dy;
   float area = 1e-10f;
   float wtop = 0.0001f;
   float perim = 1e-10f;
@@ -210,10 +190,11 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
     const float zj = c.zg(j);
     const float wl = j == 1 ? 0.0f : std::max(std::min(c.zg(jl), zw) - zj, 0.0f);
     const float wrr = j == ng ? 0.0f : std::max(std::min(c.zg(jr), zw) - zj, 0.0f);
+    // p = sqrt(dy^2 + wl^2 + wr^2)
     const float p = std::sqrt(dy * dy + wl * wl + wrr * wrr);
     wp[j - 1] = p;
-    // Horton-Einstein over the three parts; a part without friction value
-    // makes the point carry no flow.
+    // k = ((wl + dy + wr) / (wl/kl^1.5 + dy/k^1.5 + wr/kr^1.5))^(2/3); a part
+    // without friction value makes the point carry no flow.
     bool none = !(wk15[j - 1] > 0.0f);
     float den = none ? 0.0f : dy / wk15[j - 1];
     if (wl > 0.0f) {
@@ -237,8 +218,14 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
   c.area = area;
   c.wtop = wtop;
   c.perim = perim;
+}
 
-  // Start values: local uniform flow.
+// Start values: local uniform flow at energy slope s.
+void start_values(const Grid& gr, float s) {
+  Ccs& c = ccs;
+  const float g = cunit.grav;
+  const int ng = gr.ng;
+  const float dy = gr.dy;
   const float cv = c.cvdef;
   const float visc = cunit.visc;
   for (int j = 1; j <= ng; ++j) {
@@ -255,6 +242,7 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
       continue;
     }
     wfl[j - 1] = 0;
+    // u* = sqrt(g h S dy / p)
     const float us = std::sqrt(h * g * s * dy / wp[j - 1]);
     float f;
     if (k > 1.0f) {
@@ -270,66 +258,78 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
     wf[j - 1] = f;
     c.usg(j) = us;
     c.ug(j) = us / f;
+    // eps = u* cv h + visc
     c.epsg(j) = us * cv * h + visc;
     wu0[j - 1] = c.ug(j);
     wu[j - 1] = c.ug(j);
   }
+}
 
-  // Newton iterations on gravity + lateral exchange - bed friction = 0.
-  bool conv = ng < 2;
-  if (!conv) {
-    const double gas = static_cast<double>(g) * area * s;
-    for (int it = 1; it <= maxitv; ++it) {
-      diff_t(ng, c.yg.data(), wu, c.hp.data(), c.epsg.data(), 1.0f, wfl, 3, wm, wr);
-      double res = 0.0;
-      for (int j = 1; j <= ng; ++j) {
-        if (wfl[j - 1] == 1) continue;
-        const double uf = wu[j - 1] * wf[j - 1];
-        const double p = wp[j - 1];
-        // Bed friction per unit length (over density) and its derivative.
-        wm[1 + (j - 1) * 3] += 2.0 * uf * wf[j - 1] * p;
-        wr[j - 1] = static_cast<double>(g) * c.hp(j) * s * dy + wr[j - 1] - uf * uf * p;
-        res += std::fabs(wr[j - 1]);
-      }
-      mmtri(ng, wm, 3, wr, cunit.lulst);
-      for (int j = 1; j <= ng; ++j) {
-        if (wfl[j - 1] == 1) continue;
-        wu[j - 1] += wr[j - 1];
-        c.ug(j) = static_cast<float>(wu[j - 1]);
-        c.usg(j) = static_cast<float>(wu[j - 1] * wf[j - 1]);
-        c.epsg(j) = c.usg(j) * cv * c.hp(j) + visc;
-      }
-      itflag = it;
-      if (!std::isfinite(res)) break;
-      if (res / gas < 1e-5) {
-        conv = true;
-        break;
-      }
-    }
-  }
-  // An iteration that ran away leaves the start values.
-  bool finite = true;
-  for (int j = 1; j <= ng; ++j) finite = finite && std::isfinite(c.ug(j));
-  if (!finite) {
-    conv = false;
+// Newton iterations on gravity + lateral exchange - bed friction = 0; itflag
+// receives the count. Returns whether the residual fell below the tolerance.
+bool newton_lateral(const Grid& gr, float s, int& itflag) {
+  Ccs& c = ccs;
+  const float g = cunit.grav;
+  const int ng = gr.ng;
+  const float dy = gr.dy;
+  const float cv = c.cvdef;
+  const float visc = cunit.visc;
+  if (ng < 2) return true;
+  const double gas = static_cast<double>(g) * c.area * s;
+  for (int it = 1; it <= maxitv; ++it) {
+    diff_t(ng, c.yg.data(), wu, c.hp.data(), c.epsg.data(), 1.0f, wfl, 3, wm, wr);
+    double res = 0.0;
     for (int j = 1; j <= ng; ++j) {
-      c.ug(j) = wu0[j - 1];
-      c.usg(j) = wu0[j - 1] * wf[j - 1];
+      if (wfl[j - 1] == 1) continue;
+      const double uf = wu[j - 1] * wf[j - 1];
+      const double p = wp[j - 1];
+      // r = g h S dy + exchange - (u f)^2 p; the diagonal takes d/du of the friction
+      wm[1 + (j - 1) * 3] += 2.0 * uf * wf[j - 1] * p;
+      wr[j - 1] = static_cast<double>(g) * c.hp(j) * s * dy + wr[j - 1] - uf * uf * p;
+      res += std::fabs(wr[j - 1]);
+    }
+    mmtri(ng, wm, 3, wr, cunit.lulst);
+    for (int j = 1; j <= ng; ++j) {
+      if (wfl[j - 1] == 1) continue;
+      wu[j - 1] += wr[j - 1];
+      c.ug(j) = static_cast<float>(wu[j - 1]);
+      c.usg(j) = static_cast<float>(wu[j - 1] * wf[j - 1]);
       c.epsg(j) = c.usg(j) * cv * c.hp(j) + visc;
     }
+    itflag = it;
+    if (!std::isfinite(res)) return false;
+    if (res / gas < 1e-5) return true;
   }
-  if (!conv) {
-    cinput.cmesg = fformat("('WARNING: ',a8,' not converged')", {section_name(isec)});
-    grmesg(cinput.cmesg.view());
-  }
+  return false;
+}
 
-  // Area and discharge accumulated from the left edge (the first point
-  // counts with depth 0).
+// An iteration that ran away leaves the start values. Returns false then.
+bool keep_finite(const Grid& gr) {
+  Ccs& c = ccs;
+  const int ng = gr.ng;
+  bool finite = true;
+  for (int j = 1; j <= ng; ++j) finite = finite && std::isfinite(c.ug(j));
+  if (finite) return true;
+  for (int j = 1; j <= ng; ++j) {
+    c.ug(j) = wu0[j - 1];
+    c.usg(j) = wu0[j - 1] * wf[j - 1];
+    c.epsg(j) = c.usg(j) * c.cvdef * c.hp(j) + cunit.visc;
+  }
+  return false;
+}
+
+// Area and discharge accumulated from the left edge (the first point counts
+// with depth 0); conveyance Q / sqrt(S). Without flow the velocities are 0.
+void integrate(const Grid& gr, float s, bool flow) {
+  Ccs& c = ccs;
+  const int ng = gr.ng;
+  const float dy = gr.dy;
   c.acum(1) = 0.0f;
   c.qcum(1) = 0.0f;
   for (int j = 2; j <= ng; ++j) {
     const float a = j == 2 ? 0.0f : c.hp(j - 1);
     const float b = j == 2 ? 0.0f : c.hp(j - 1) * c.ug(j - 1);
+    // A(j) = A(j-1) + (h(j-1) + h(j))/2 dy,  Q(j) = Q(j-1) + (h u(j-1) + h u(j))/2 dy
     c.acum(j) = c.acum(j - 1) + (a + c.hp(j)) / 2.0f * dy;
     c.qcum(j) = c.qcum(j - 1) + (b + c.hp(j) * c.ug(j)) / 2.0f * dy;
   }
@@ -340,10 +340,83 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
     for (int j = 1; j <= ng; ++j) {
       c.ug(j) = 0.0f;
       c.usg(j) = 0.0f;
-      c.epsg(j) = visc;
+      c.epsg(j) = cunit.visc;
       c.qcum(j) = 0.0f;
     }
   }
+}
+
+}  // namespace
+
+void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15) {
+  Ccs& c = ccs;
+  const int ientry = itflag;
+  itflag = 0;
+  c.area = 1e-10f;
+  c.perim = 1e-10f;
+  c.wtop = 0.0001f;
+
+  if (c.np == 1) {
+    // A tube has no lateral distribution: its closed form.
+    c.ng = 0;
+    cstube(zw);
+    return;
+  }
+
+  // Wetted range of points.
+  int il, ir;
+  if (ientry == -2) {
+    il = 1;
+    ir = c.np;
+  } else {
+    csdry(c.zsec.data(), c.np, zw, il, ir);
+  }
+  vdis_range(isec, zw, slope, itflag, k15, il, ir, c.zmin);
+}
+
+void vdis_range(int isec, float zw, float slope, int& itflag, const float* k15, int il, int ir,
+                float zlow) {
+  Ccs& c = ccs;
+  itflag = 0;
+  c.area = 1e-10f;
+  c.perim = 1e-10f;
+  c.wtop = 0.0001f;
+  Grid gr;
+  gr.il = il;
+  gr.ir = ir;
+  if (!(zlow < zw) || gr.il < 1 || gr.ir <= gr.il) {
+    c.ng = 0;
+    c.conv = 0.0f;
+    c.rhyd = 1e-10f;
+    return;
+  }
+
+  // A slope of zero carries no discharge; the distribution and the
+  // conveyance are then those of a nominal slope, the velocities zero.
+  const bool flow = slope > 0.0f && std::isfinite(slope);
+  const float s = flow ? slope : 0.001f;
+
+  // A range that ends where it starts (a closed outline under water) cannot
+  // be gridded laterally: it gets the trapezoid sum.
+  if (c.ysec(gr.ir) - c.ysec(gr.il) == 0.0f) {
+    c.ng = 0;
+    float z = zw;
+    cscnv(z);
+    return;
+  }
+  lay_grid(gr);
+  grid_bed_and_roughness(isec, gr, k15);
+  int idum1, idum2;
+  csdry(c.zg.data(), gr.ng, zw, idum1, idum2);
+  cell_geometry(gr, zw);
+  start_values(gr, s);
+  bool conv = newton_lateral(gr, s, itflag);
+  if (!keep_finite(gr)) conv = false;
+  if (!conv) {
+    cinput.cmesg = fformat("('WARNING: ',a8,' not converged')", {section_name(isec)});
+    iimesg(cinput.cmesg.view());
+  }
+  integrate(gr, s, flow);
 }
 
 void vdis(int isec, float zw, float slope, int& itflag) { vdis_k(isec, zw, slope, itflag, nullptr); }

@@ -67,6 +67,10 @@ void diff(int n, const float* y, const float* u, const float* h, const float* ep
 void cs_k15(float* k15);
 void cscnv_k(float& zw, const float* k15);
 void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15);
+// vdis_k on the wetted points il..ir found by the caller; zlow is the lowest
+// point of the profile. Depths and dry flags of the profile are not written.
+void vdis_range(int isec, float zw, float slope, int& itflag, const float* k15, int il, int ir,
+                float zlow);
 
 // ---- Section list command ----
 

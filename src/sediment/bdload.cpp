@@ -8,7 +8,7 @@
 #include <utility>
 #include <string>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "numerics/numerics.hpp"
 #include "sections/sections.hpp"
@@ -114,7 +114,7 @@ bool bdload_read_form(const SedForm& f, BdloadInput& in) {
     ok = false;
   // The pore factor 1/(1 - porosity) needs a porosity below 1.
   if (poros < 0.0f || poros >= 1.0f) {
-    grmesg("check porosity value");
+    iimesg("check porosity value");
     ok = false;
   } else {
     in.poros = poros;
@@ -206,15 +206,15 @@ void bdload_unit(int unit) {
   bdload_read(unit, h);
   fwritel(kStdout, {"hydrograph with", h.n, " values, qmax=", h.qmax});
   uclose(unit);
-  if (h.nbad > 0) grmesg(line_of(fformat("(i8,' unreadable lines skipped')", {h.nbad})));
+  if (h.nbad > 0) iimesg(line_of(fformat("(i8,' unreadable lines skipped')", {h.nbad})));
   if (h.truncated)
-    grmesg(line_of(fformat("('hydrograph cut after',i7,' values')", {Hydrograph::nmax})));
+    iimesg(line_of(fformat("('hydrograph cut after',i7,' values')", {Hydrograph::nmax})));
 
   BdloadInput& in = bdload_saved();
   in.name = "1";
   in.slope = 1.0f;
   cchar.secnam(0) = in.name.view();
-  grmesg("fill in values");
+  iimesg("fill in values");
   double vmin = 0.0, vmax = 0.0;
   for (;;) {
     SedForm f;
@@ -238,7 +238,7 @@ void bdload() {
   static FStr<60> directory;
   cinput.filwr.clear();
   int mode = 0;
-  gropn(cunit.luaux, cinput.filwr.span(), directory.span(), mode);
+  iiopn(cunit.luaux, cinput.filwr.span(), directory.span(), mode);
   if (cinput.filwr.blank() || !uisopen(cunit.luaux)) return;
   bdload_unit(cunit.luaux);
 }

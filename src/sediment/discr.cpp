@@ -10,7 +10,7 @@
 #include <utility>
 #include <string>
 
-#include "graphics/dialogs.hpp"
+#include "input/notify.hpp"
 #include "input/input.hpp"
 #include "sections/sections.hpp"
 #include "sediment/sediment.hpp"
@@ -154,7 +154,7 @@ int discr_compute(DiscrState& s, float zshown, int& nlines) {
     csval(isec, zt, 0.0f, slope, it);
     const float qcap = rs * c.conv;
     if (in.q0 > qcap) {
-      grmesg(line_of(fformat("('max. capacity[m3/s]=',f10.1)", {qcap})));
+      iimesg(line_of(fformat("('max. capacity[m3/s]=',f10.1)", {qcap})));
       in.table = false;
       return 3;
     }
@@ -171,7 +171,7 @@ int discr_compute(DiscrState& s, float zshown, int& nlines) {
     }
     in.z = z;
     s.iter = it;
-    grmesg("new level");
+    iimesg("new level");
   } else {
     float z = in.z;
     int it = 0;
@@ -179,7 +179,7 @@ int discr_compute(DiscrState& s, float zshown, int& nlines) {
     in.z = z;
     in.q0 = rs * c.conv;
     s.iter = it;
-    grmesg("new discharge");
+    iimesg("new discharge");
   }
   if (in.q0 > 0.0f) {
     s.q1 = qbprof(slope, 0.0f, 1, s.iarm) * c.bm;
@@ -224,11 +224,11 @@ int discr_table(DiscrState& s) {
     c.conv = c.ktab(j);
     const float q = c.ktab(j) * rs;
     const float a = std::max(c.atab(j), 0.001f);
-    const float tau = c.rtab(j) * g * slope * 1000.0f;
+    const float tau = c.rtab(j) * g * slope * kRhoWater;
     int iarm = 0;
     const float load = qbprof(slope, 0.0f, b.iform, iarm) * 1000.0f * (1.0f + b.delta) * c.bm;
-    const float v[8] = {q,   c.ztab(j), c.ztab(j) + 0.051f * (q / a) * (q / a), q / a, tau, a,
-                        c.rtab(j), q > 0.0f ? load / q : 0.0f};
+    const float e = c.ztab(j) + kVelocityHead * (q / a) * (q / a);
+    const float v[8] = {q, c.ztab(j), e, q / a, tau, a, c.rtab(j), q > 0.0f ? load / q : 0.0f};
     const bool star = iarm == 1 && c2 == 8;
     t(++nl) = line_of(fformat("(2f10.3,a)", {v[c1 - 1], v[c2 - 1], star ? "*" : " "}));
   }
@@ -268,7 +268,7 @@ void discr() {
   s.in.z = 0.0f;
   ccs.conv = 0.0f;
   ccs.zmin = 0.0f;
-  grmesg("fill in values");
+  iimesg("fill in values");
   cchar.secnam(0) = "";
   s.in.name = "";
 
@@ -288,7 +288,7 @@ void discr() {
       int& col = k == 1 ? s.col1 : s.col2;
       SedForm cf;
       discr_column_form(col, cf);
-      grmesg("value in 1st/2nd column");
+      iimesg("value in 1st/2nd column");
       if (!show_form(cf))
         cancelled = true;
       else

@@ -15,6 +15,9 @@ namespace {
 
 EvolPicture pic;  // the viewer's lines; lines 3 to 5 hold the initial state
 int iplot0 = 1;   // item shown: 1 Levels, 2 Rate, 3 Sediment, 4 Load
+// Step mode of the plots (IN15GR) before the run, while a run is on.
+int g_in15 = 0;
+bool g_running = false;
 
 std::string line_of(std::string s) {
   while (!s.empty() && s.back() == '\n') s.pop_back();
@@ -151,9 +154,16 @@ void write_requests() {
 
 const EvolPicture& eprog_picture() { return pic; }
 
+void eprog_end() {
+  if (g_running) grcomn.IN15GR = g_in15;
+  g_running = false;
+}
+
 void eprog(int k, int& ichoice, int nstep) {
   const Cbedevol& b = cbedevol;
   if (k == 0) {
+    if (!g_running) g_in15 = grcomn.IN15GR;
+    g_running = true;
     iplot0 = 1;
     for (int j = 1; j <= std::min(b.nwrite, mxwrite); ++j) {
       const int m = std::clamp(b.iwrsec(j), 1, mxbr);
@@ -167,6 +177,7 @@ void eprog(int k, int& ichoice, int nstep) {
   }
 
   build_picture(k);
+  pic.step = k;
   cunit.kplot = -1;
   ichoice = 4;
   if (seddisplay.picture) seddisplay.picture(pic);

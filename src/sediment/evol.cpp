@@ -9,8 +9,7 @@
 #include <cmath>
 #include <string>
 
-#include "graphics/dialogs.hpp"
-#include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
 #include "input/units.hpp"
@@ -75,7 +74,7 @@ void capacities(int nsec) {
 // Sediment balance of every cell, downstream from the inflow qs(0).
 void bed_update(int nsec, EvolResult& r) {
   Cbedevol& b = cbedevol;
-  const float dts = 3600.0f * cunit.dtime;
+  const float dts = kSecondsPerHour * cunit.dtime;
   float qin = b.qs(0);
   r.vin += static_cast<double>(qin) * dts;
   for (int n = 1; n <= nsec; ++n) {
@@ -108,16 +107,32 @@ void evol_form(SedForm& f) {
 
 bool evol_read(const SedForm& f) {
   float tend = cunit.tend, dtime = cunit.dtime;
-  if (fread_list(f.value(1).view(), {tend}) != 0) return false;
-  if (fread_list(f.value(2).view(), {dtime}) != 0) return false;
+  if (!f.number(1, tend) || !f.number(2, dtime)) return false;
   // A time step must advance the model time; the duration must be finite.
-  if (!std::isfinite(tend) || !std::isfinite(dtime) || dtime <= 0.0f || tend < 0.0f) return false;
+  if (tend < 0.0f) {
+    iimesg("duration [h]: must not be negative");
+    return false;
+  }
+  if (dtime <= 0.0f) {
+    iimesg("time step [h]: must be above 0");
+    return false;
+  }
   cunit.tend = tend;
   cunit.dtime = dtime;
   return true;
 }
 
+namespace {
+// The pictures of the run draw and go on without waiting (step mode); the
+// plots of the commands after the run wait for the user again, whichever way
+// the run ended (last step, Close, a failed steady state).
+struct StepModeRestore {
+  ~StepModeRestore() { eprog_end(); }
+};
+}  // namespace
+
 EvolResult evol_run() {
+  const StepModeRestore step_mode;
   EvolResult r;
   Cunit& u = cunit;
   Creach& rc = creach;
@@ -182,9 +197,10 @@ EvolResult evol_run() {
 }
 
 void evol() {
+  // A refused form comes back with what was typed.
+  SedForm f;
+  evol_form(f);
   for (;;) {
-    SedForm f;
-    evol_form(f);
     if (seddisplay.form)
       seddisplay.form(f);
     else

@@ -1,6 +1,7 @@
 // Reading the values typed into the forms of the sediment tools.
 #include <cmath>
 
+#include "graphics/graphics.hpp"
 #include "input/freeread.hpp"
 #include "sediment/sediment.hpp"
 
@@ -14,7 +15,16 @@ std::string_view SedForm::text(int i) const {
 
 bool SedForm::number(int i, float& v) const {
   float r = v;
-  if (fread_list(value(i).view(), {r}) != 0 || !std::isfinite(r)) return false;
+  if (fread_list(value(i).view(), {r}) != 0 || !std::isfinite(r)) {
+    // The message line names the field: its label without the prompt sign
+    // and with single blanks.
+    std::string name;
+    for (char ch : label(i).view())
+      if (ch != '>' && !(ch == ' ' && (name.empty() || name.back() == ' '))) name += ch;
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    grmesg(name + ": \"" + std::string(text(i)).substr(0, len_trim(text(i))) + "\" is not a number");
+    return false;
+  }
   v = r;
   return true;
 }

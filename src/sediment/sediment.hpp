@@ -69,6 +69,7 @@ constexpr int kEvolPoints = kEvolLines * mxbr;
 // (limits from the data); afterwards the graphics variable IN15GR is 1, so
 // the control loop draws and returns at once (0 after Halt or Close: wait).
 struct EvolPicture {
+  int step = 0;  // 0 the set-up picture, else the step (the panel follows)
   int item = 1;  // 1 Levels, 2 Rate, 3 Sediment, 4 Load
   int nline = 0;
   int nsec = 0;
@@ -152,6 +153,9 @@ void evol();
 // Pictures and write requests of the run at step k (0: set-up). ichoice
 // returns the answer of the step menu (7: Close).
 void eprog(int k, int& ichoice, int nstep);
+// The end of the run, however it ended: the step mode of the plots is what
+// it was before the set-up call, so later plots wait for the user again.
+void eprog_end();
 // The picture and the item chosen (kept over the program run).
 const EvolPicture& eprog_picture();
 // Length of the active bed cell n of the last run (m).

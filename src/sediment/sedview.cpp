@@ -23,6 +23,9 @@ float g_y[kEvolPoints];
 // Marks a point without a value in the pictures of the run.
 constexpr float kMissing = -9999.0f;
 
+// The information panel in pixels from the plot origin (y upwards).
+constexpr float kPanelX = -10.0f, kPanelY = -20.0f, kPanelW = 215.0f, kPanelH = 100.0f;
+
 void form(SedForm& f) { grinfo(f.n, &f.label(1), &f.value(1)); }
 
 void text(int n) {
@@ -62,14 +65,18 @@ void picture(const EvolPicture& p) {
     titl[l - 1] = p.titl(l).view();
   }
   cunit.kplot = p.kplot;
+  // The key of a step's picture stays clear of the panel drawn over it.
+  if (p.step > 0) grkey_avoid(kPanelX, kPanelY, kPanelW, kPanelH);
   grklin(nper, isym, ilin, titl, nline, g_x, g_y, nullptr, cinput.title, p.ichoice, cunit.kplot);
+  grkey_avoid(0.0f, 0.0f, 0.0f, 0.0f);
 }
 
 // The information panel, in pixels from the plot origin.
 void panel(const EvolPanel& p) {
   grclip(0);
-  const float bx[4] = {-10.0f, 205.0f, 205.0f, -10.0f};
-  const float by[4] = {-20.0f, -20.0f, 80.0f, 80.0f};
+  const float bx[4] = {kPanelX, kPanelX + kPanelW, kPanelX + kPanelW, kPanelX};
+  const float by[4] = {kPanelY, kPanelY, kPanelY + kPanelH, kPanelY + kPanelH};
+  grmesg_avoid(kPanelX, kPanelY, kPanelW, kPanelH);
   grfil2(bx, by, 4, -1);
   grfram(bx, by, 0, 1);
   grcolr(0);

@@ -29,7 +29,7 @@ void walk_records(F&& f) {
     if (r > mxtabc) return;
     const int len = static_cast<int>(c.tabc(r, 1));
     if (len < 1 || r + std::max(len, 2) - 1 > mxtabc) return;
-    const bool load = cmixing.nload > 0 && c.tabc(r, 2) == 11.0f;
+    const bool load = cmixing.nload > 0 && c.tabc(r, 2) == static_cast<float>(kTabLoad);
     if (!load) {
       ++seen;
       const int pos = static_cast<int>(std::lround(c.tabc(r + 1, 1)));
@@ -76,7 +76,7 @@ float qnode(int n, int& ktype, float& vlat) {
   vlat = 0.0f;
   float q = 0.0f;
   walk_records([&](int r, int len, int pos, int kind) {
-    if (pos == n && kind == 7 && len >= 3) {
+    if (pos == n && kind == kTabInflow && len >= 3) {
       q += at_time(r, len);
       ktype = static_cast<int>(std::lround(ccs.tabc(r + 2, 2)));
       vlat = ccs.tabc(r, 2);
@@ -89,7 +89,7 @@ float qnode(int n, int& ktype, float& vlat) {
 void qnode_sides(int n, float& qleft, float& qright, float& qimposed) {
   qleft = qright = qimposed = 0.0f;
   walk_records([&](int r, int len, int pos, int kind) {
-    if (pos == n && kind == 7 && len >= 3) {
+    if (pos == n && kind == kTabInflow && len >= 3) {
       const float q = at_time(r, len);
       const int side = static_cast<int>(std::lround(ccs.tabc(r + 2, 2)));
       if (side == 3)

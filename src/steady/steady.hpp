@@ -71,6 +71,9 @@ float specp(float z);
 // 0 success, 1 a section is missing or the downstream condition is missing.
 // imode 1: progress bar and completion message shown.
 void bkwat(int& ierr, int imode);
+// Drops the property tables bkwat keeps between runs (they are rebuilt
+// anyway when a reading, a bed change or other settings make them stale).
+void bkwat_forget();
 
 // Counters of the last bkwat call: largest iteration counts of the lateral
 // method (itc) and of the level iteration (itb), inexact sections (ninex, their
@@ -83,6 +86,9 @@ struct Bkstat {
   int lsuper = 0;
 };
 extern Bkstat bkstat;
+// Shows the sections of the last backwater run whose level did not converge
+// ("inexact cs" lines) in the text window; nothing when all converged.
+void bkwat_show_inexact();
 
 // ---- Result table of the water-level command ----
 
@@ -106,10 +112,13 @@ int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper);
 
 // The section velocity command: form, table and plot until Cancel.
 void velo();
-// One computation of the form's values (name or number, slope in %, level):
-// false when nothing could be computed (the form comes back). slope is a
-// fraction; iter the iteration count of the lateral method.
-bool velo_compute(FStr<16>* values, float& slope, float& level, float& q, int& iter);
+// One computation of the form's values (name or number, slope in %, level).
+// slope is a fraction; iter the iteration count of the lateral method.
+// Refused: a field did not read or the section is unknown (the message line
+// says which; nothing changed); Dry: the level wets no point, level := the
+// section's lowest point and q := 0.
+enum class VeloStep { Computed, Refused, Dry };
+VeloStep velo_compute(FStr<16>* values, float& slope, float& level, float& q, int& iter);
 // The text-window lines of the distribution just computed.
 int velo_text(std::string_view name, float slope, float level, float q, int iter,
               std::vector<FStr<80>>& lines);

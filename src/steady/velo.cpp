@@ -36,23 +36,35 @@ int velo_text(const std::string_view name, float slope, float level, float q, in
   for (int j = 1; j <= std::min(c.ng, mxgrid); ++j)
     lines.emplace_back(line_of(fformat("(f7.2,f8.2,f6.1,2f6.2,f8.1)",
                                        {c.yg(j), c.zg(j), c.rkg(j), c.ug(j), c.ug(j) * c.hp(j),
-                                        1000.0f * c.usg(j) * c.usg(j)})));
+                                        kRhoWater * c.usg(j) * c.usg(j)})));
   return static_cast<int>(lines.size());
 }
 
-bool velo_compute(FStr<16>* val, float& slope, float& level, float& q, int& iter) {
+VeloStep velo_compute(FStr<16>* val, float& slope, float& level, float& q, int& iter) {
   FStr<8>& name = cchar.secnam(0);
   name = val[0].view().substr(val[0].view().find_first_not_of(' ') == std::string_view::npos
                                   ? 0
                                   : val[0].view().find_first_not_of(' '));
+  // Each field that does not read is named on the message line; the form
+  // comes back with what was typed.
   float sl = slope * 100.0f, lv = level;
-  if (fread_list(val[1].view(), {sl}) != 0 || fread_list(val[2].view(), {lv}) != 0) return false;
-  if (!std::isfinite(sl) || !std::isfinite(lv)) return false;
-  level = lv;
+  if (fread_list(val[1].view(), {sl}) != 0 || !std::isfinite(sl)) {
+    grmesg("Slope[%]: \"" + std::string(trim_right(val[1].view())) + "\" is not a number");
+    return VeloStep::Refused;
+  }
+  if (fread_list(val[2].view(), {lv}) != 0 || !std::isfinite(lv)) {
+    grmesg("Waterlevel[m]: \"" + std::string(trim_right(val[2].view())) + "\" is not a number");
+    return VeloStep::Refused;
+  }
   int isec = std::min(iicnv(name.view()), creach.ncs);
   csinq(isec, name.span());
   iter = 0;
-  if (isec == 0 || sl < 1e-5f) return false;
+  if (isec == 0) return VeloStep::Refused;
+  if (sl < 1e-5f) {
+    grmesg("Slope[%]: must be above 0");
+    return VeloStep::Refused;
+  }
+  level = lv;
   slope = sl * 0.01f;
   if (slope < 1e-5f) {
     // A tiny slope asks for the level and friction slope of the last
@@ -69,10 +81,20 @@ bool velo_compute(FStr<16>* val, float& slope, float& level, float& q, int& iter
   if (ccs.ng == 0) {
     level = ccs.zmin;
     q = 0.0f;
-    return false;
+    grmesg("Waterlevel[m]: below the bed, the lowest point is shown");
+    return VeloStep::Dry;
   }
   q = std::max(ccs.qcum(ccs.ng), 1e-5f);
-  return true;
+  return VeloStep::Computed;
+}
+
+// The form's fields from the current values.
+void velo_fields(FStr<16>* val, float slope, float level, float q, int iter) {
+  val[0] = cchar.secnam(0).view();
+  val[1] = line_of(fformat("(f12.3)", {slope * 100.0f}));
+  val[2] = line_of(fformat("(f12.3)", {level}));
+  val[3] = line_of(fformat("(f12.3)", {q}));
+  val[4] = line_of(fformat("(i3)", {iter}));
 }
 
 void velo() {
@@ -82,18 +104,17 @@ void velo() {
   int iter = 0;
   std::vector<FStr<80>> lines;
   std::vector<float> xs, ys, vals;
+  FStr<16> val[5];
+  velo_fields(val, slope, level, q, iter);
   for (;;) {
     FStr<18> lab[5] = {"CS name/number", "Slope[%]", "Waterlevel[m]", "Discharge[m3/s]",
                        "Iterations"};
-    FStr<16> val[5];
-    val[0] = cchar.secnam(0).view();
-    val[1] = line_of(fformat("(f12.3)", {slope * 100.0f}));
-    val[2] = line_of(fformat("(f12.3)", {level}));
-    val[3] = line_of(fformat("(f12.3)", {q}));
-    val[4] = line_of(fformat("(i3)", {iter}));
     grinfo(5, lab, val);
     if (lab[0] == std::string_view("cancel")) return;
-    if (!velo_compute(val, slope, level, q, iter)) continue;
+    const VeloStep st = velo_compute(val, slope, level, q, iter);
+    if (st == VeloStep::Refused) continue;
+    velo_fields(val, slope, level, q, iter);
+    if (st == VeloStep::Dry) continue;
 
     velo_text(cchar.secnam(0).view(), slope, level, q, iter, lines);
     grtext(static_cast<int>(lines.size()), lines.data());
@@ -118,6 +139,7 @@ void velo() {
     int ilin[3] = {1, 101, 1304};
     const FStr<40> titl[3] = {"Flow depth[m]", "Flow velocity [m/s]", "Flow [m2/s]"};
     grklin(nper, isym, ilin, titl, 3, xs.data(), ys.data(), vals.data(), t, 0, cunit.kplot);
+    velo_fields(val, slope, level, q, iter);
   }
 }
 

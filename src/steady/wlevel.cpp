@@ -45,7 +45,7 @@ int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper) {
     const float ys[7] = {c.zbm,
                          rc.zbed(n),
                          rc.zwl(n),
-                         v * v * 0.051f + rc.zwl(n),
+                         v * v * kVelocityHead + rc.zwl(n),
                          0.0f,
                          rc.dzsec(n) + c.zbl,
                          rc.dzsec(n) + c.zbr};
@@ -68,12 +68,18 @@ int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper) {
   return nline;
 }
 
+void bkwat_show_inexact() {
+  const int n = std::min(bkstat.ninex, cinput.ctext.size());
+  if (n > 0) grtext(n, &cinput.ctext(1));
+}
+
 void wlevel(int irun) {
   static TableLines ctable;
   static std::vector<float> xx, yy0, values(kPlotPoints, 0.0f);
   if (irun == 1) {
     int ierr = 0;
     bkwat(ierr, 1);
+    bkwat_show_inexact();
     if (ierr != 0) return;
   }
   for (;;) {

@@ -45,7 +45,7 @@ int wltable(TableLines& ctable) {
     const float q = rc.qsec(n), a = rc.asec(n), b = rc.bsec(n), r = rc.rsec(n);
     const float z = rc.zwl(n), dz = rc.dzsec(n);
     const float v = q / std::max(a, 0.0001f);
-    const float e = v * v * 0.051f + z;
+    const float e = v * v * kVelocityHead + z;
     const float tau = r * g * rc.sfsec(n) * 1000.0f;
     float fr = 0.0f;
     if (b > 0.01f) fr = q / std::max(std::sqrt(a * a * a * g / std::max(b, 0.01f)), 0.01f);

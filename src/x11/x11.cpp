@@ -29,6 +29,7 @@ GC gc = nullptr;
 XFontStruct* font = nullptr;
 unsigned long fgcolor = 0, bgcolor = 0, pixelsave = 0;
 int64_t width = 0, height = 0;
+int64_t pix_w = 0, pix_h = 0;  // size the pixmap was created with
 
 char dashed[] = {9, 3};
 char dotted[] = {3, 3};
@@ -80,6 +81,7 @@ class X11Driver final : public GrxDriver {
                            CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attr);
     pixmap = XCreatePixmap(display, window, static_cast<unsigned>(width),
                            static_cast<unsigned>(height), static_cast<unsigned>(depth));
+    pix_w = width, pix_h = height;
     drawable = window;
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
@@ -120,6 +122,16 @@ class X11Driver final : public GrxDriver {
     XSetForeground(display, gc, pixelsave);
   }
   void to_pixmap() override { drawable = pixmap; }
+  void to_window() override { drawable = window; }
+  void restore(int x, int y, int w, int h) override {
+    const int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t{x} + w, std::min(width, pix_w));
+    const int64_t y1 = std::min<int64_t>(int64_t{y} + h, std::min(height, pix_h));
+    if (x1 <= x0 || y1 <= y0) return;
+    XCopyArea(display, pixmap, window, gc, static_cast<int>(x0), static_cast<int>(y0),
+              static_cast<unsigned>(x1 - x0), static_cast<unsigned>(y1 - y0),
+              static_cast<int>(x0), static_cast<int>(y0));
+  }
   void flip() override {
     if (drawable == pixmap) {
       XCopyArea(display, pixmap, window, gc, 0, 0, static_cast<unsigned>(width),
@@ -178,21 +190,28 @@ class X11Driver final : public GrxDriver {
       pixel[i] = static_cast<int>(c.pixel);
     }
   }
-  static int key_code(XKeyEvent& k, bool translate) {
+  // The key code of a press, translated or the raw keysym; false for a key
+  // that gives no character and has no code of its own (Shift, Control,
+  // function keys): such a press is no key for the program.
+  static bool key_code(XKeyEvent& k, bool translate, int& code) {
     char buf[2];
     KeySym sym = 0;
-    int len = XLookupString(&k, buf, 2, &sym, nullptr);
-    if (translate && len == 0) uwrite(kStdout, "Zero length string returned.\n");
-    return translate ? grx_translate_key(static_cast<long>(sym)) : static_cast<int>(sym);
+    const int len = XLookupString(&k, buf, 2, &sym, nullptr);
+    const int t = grx_translate_key(static_cast<long>(sym));
+    if (len == 0 && t > 255) return false;
+    code = translate ? t : static_cast<int>(sym);
+    return true;
   }
   void wait_event(int& type, int& x, int& y, int& code) override {
     XEvent ev;
-    XNextEvent(display, &ev);
+    for (;;) {
+      XNextEvent(display, &ev);
+      if (ev.type != KeyPress || key_code(ev.xkey, true, code)) break;
+    }
     type = ev.type;
     switch (ev.type) {
       case KeyPress:
         x = ev.xkey.x, y = ev.xkey.y;
-        code = key_code(ev.xkey, true);
         break;
       case ButtonPress:
         x = ev.xbutton.x, y = ev.xbutton.y;
@@ -219,9 +238,9 @@ class X11Driver final : public GrxDriver {
       code = static_cast<int>(ev.xbutton.button);
     }
     while (XCheckTypedEvent(display, KeyPress, &ev)) {
+      if (!key_code(ev.xkey, false, code)) continue;
       type = KeyPress;
       x = ev.xkey.x, y = ev.xkey.y;
-      code = key_code(ev.xkey, false);
     }
   }
   void beep() override { XBell(display, 0); }

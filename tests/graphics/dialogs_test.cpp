@@ -217,60 +217,6 @@ TEST_F(Dialogs, MessageStackAndHistory) {
   EXPECT_TRUE(grmesg_history().empty());
 }
 
-TEST_F(Dialogs, ScriptFileAnswersEveryDialog) {
-  menu[1] = " SSection";
-  put("answers.txt",
-      "# a comment\n"
-      "s\n"
-      "B 10 20\n"
-      "My river\n"
-      "3.25\n"
-      "Name=Rhine\n"
-      "# comments anywhere\n"
-      "Show=+\n"
-      "D\n"
-      "saved.txt\n"
-      "2\n"
-      "\n");
-  ASSERT_TRUE(grscript_file("answers.txt"));
-  float x = 0, y = 0;
-  int ich = 0;
-  grcurs(3, menu.data(), ich, x, y);
-  EXPECT_EQ(ich, 2);
-  // A polled menu leaves the file alone; the queue still comes first.
-  ich = 100;
-  grcurs(3, menu.data(), ich, x, y);
-  EXPECT_EQ(ich, 0);
-  ich = -1;
-  grcurs(3, menu.data(), ich, x, y);
-  EXPECT_EQ(ich, 3);
-  EXPECT_EQ(x, 10.0f);
-  EXPECT_EQ(y, 20.0f);
-  FStr<20> name;
-  grinpa("Name", name);
-  EXPECT_EQ(name.str(), "My river");
-  float f = 0;
-  grinpf("Real", f);
-  EXPECT_EQ(f, 3.25f);
-  FStr<18> labels[2] = {"Name", "Show grid"};
-  FStr<20> values[2] = {"x", "_"};
-  grinfo(2, labels, values);
-  EXPECT_EQ(values[0].str(), "Rhine");
-  EXPECT_EQ(values[1].str(), "+");
-  FStr<30> text[1] = {"a text"};
-  grtext(1, text);
-  EXPECT_EQ(slurp("saved.txt").substr(0, 16), "a text\n/created ");
-  FStr<32> items[3] = {"  one", "  two", "  three"};
-  int choice = -1;
-  grchoice(3, items, "ITEM", choice);
-  EXPECT_EQ(choice, 2);
-  grtext(1, text);  // blank line: closed unsaved
-  EXPECT_TRUE(grscript_active());
-  std::string rest;
-  EXPECT_FALSE(grscript_next(rest));  // used up: the user takes over
-  EXPECT_FALSE(grscript_active());
-}
-
 TEST_F(Dialogs, ScriptFileLineThatDoesNotFitStops) {
   put("bad.txt", "# header\nF\n2.5\nabc\n");
   ASSERT_TRUE(grscript_file("bad.txt"));

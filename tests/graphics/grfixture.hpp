@@ -26,8 +26,11 @@ class GrFixture : public ::testing::Test {
     grx_use_headless();
     grreset();
     grx_headless().calls.clear();
+    grx_headless().record = true;  // these tests look at the driver calls
   }
   void TearDown() override {
+    grx_headless().record = false;
+    grx_headless().calls.clear();
     grreset();
     std::filesystem::current_path(home);
     std::filesystem::remove_all(dir);

@@ -58,6 +58,29 @@ TEST_F(Klin, SmoothingAndRotation) {
   EXPECT_FALSE(grklin_smoothable(0, -99));
 }
 
+TEST_F(Klin, NewCommandStartsFromItsOwnView) {
+  // Smoothing switched on in a plot stays for the next plot of the command
+  // and is gone once a new command resets the view (values listed by Write).
+  int nper[1] = {3}, ilin[1] = {1};
+  const int isym[1] = {0};
+  const FStr<40> titl[1] = {FStr<40>("line")};
+  float x[3] = {0, 1, 2}, y[3] = {0, 4, 0}, s[4] = {0, 0, 0, 0};
+  FStr<240> titles;
+  auto plot_and_write = [&](const char* file) {
+    grscpt({"X"});
+    grklin(nper, isym, ilin, titl, 1, x, y, nullptr, titles, 0, -1);
+    grscpt({file});
+    grkli1(-6, s);
+    return slurp(file);
+  };
+  plot_and_write("first.txt");
+  grkli1(-10, s);  // smooth
+  grcomn.ISCRGR = grcomn.NSCRGR;  // its replot is not needed here
+  EXPECT_NE(plot_and_write("same.txt").find("       1.000       2.000"), std::string::npos);
+  grview_reset();
+  EXPECT_NE(plot_and_write("next.txt").find("       1.000       4.000"), std::string::npos);
+}
+
 TEST_F(Klin, StatisticsOfALine) {
   const float x[3] = {0, 1, 2}, y[3] = {1, 2, 3};
   KlinStat s = grklin_stat(3, x, y);

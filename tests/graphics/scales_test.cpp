@@ -112,6 +112,14 @@ TEST_F(GrScales, ProgressBarDrawsEachPercentOnce) {
   int x = 65 + 45, y = static_cast<int>(grcomn.YORGGR) + 7;  // just under the origin
   EXPECT_EQ(grx_headless_pixel(x, y), static_cast<uint32_t>(grcomn.IRGBGR[73]));
   EXPECT_EQ(grx_headless_pixel(65 + 160, y), static_cast<uint32_t>(grcomn.IRGBGR[1]));
+  // The last step reads 100 %, not 0 %; a bar left over is removed.
+  grbeam(10, 10, "routing");
+  text = false;
+  for (auto& c : grx_headless().calls)
+    if (c.op == GrxCall::Op::Text && c.s == "routing100%") text = true;
+  EXPECT_TRUE(text);
+  grbeam_off();
+  EXPECT_EQ(grx_headless_pixel(x, y), 0xFFFFFFu);
 }
 
 TEST_F(GrScales, TableInterpolation) {

@@ -35,35 +35,6 @@ static std::string settings(std::initializer_list<std::pair<int, const char*>> r
   return s;
 }
 
-TEST_F(GrSettings, DefaultsWithoutFileAndNoWindowForStandardOutput) {
-  grinit(5, 6, "rivsim", "", 0);
-  const GrComn& c = grcomn;
-  expect_ints({{c.NXINGR, 24}, {c.NYINGR, 18}, {c.WNDWGR[1], 100}, {c.WNDWGR[2], 0},
-               {c.WNDWGR[3], 1120}, {c.WNDWGR[4], 786}, {c.IN01GR, 1}, {c.IN13GR, 1},
-               {c.NCOLGR, 14}});
-  EXPECT_FLOAT_EQ(c.XORGGR, 65);
-  EXPECT_FLOAT_EQ(c.YORGGR, 736);
-  EXPECT_FLOAT_EQ(c.ZOOMGR, 0.71f);
-  EXPECT_EQ(grcomt.TITLGR.str(), "Title");
-  EXPECT_EQ(grcomt.WNABGR.view().substr(0, 7), std::string_view("rivsim\0", 7));
-  EXPECT_EQ(grcomt.DATEGR.view()[2], ' ');
-  EXPECT_EQ(c.IMODGR, 0);
-  EXPECT_FALSE(grx_is_open());
-
-  // With a listing unit the window opens at once, at its computed size.
-  grinit(5, 12, "rivsim", "", 0);
-  EXPECT_EQ(c.IMODGR, 2);
-  ASSERT_TRUE(grx_is_open());
-  EXPECT_EQ(grx_headless().width, 1120);
-  EXPECT_EQ(grx_headless().height, 786);
-  // The small window keeps the normal counts for later.
-  grinit(5, 12, "rivsim", "", 1);
-  EXPECT_EQ(c.NXINGR, 4);
-  EXPECT_EQ(c.WNDWGR[3], 310);
-  grinit(5, 12, "rivsim", "", 0);
-  EXPECT_EQ(c.NXINGR, 24);
-}
-
 TEST_F(GrSettings, ReadsEveryLineWithItsClamps) {
   put(".grset", settings({{9, " 0   5  25 /COLOR MODES"},
                           {23, "        0.05 /ZOOM FACTOR"},
@@ -142,38 +113,6 @@ TEST_F(GrSettings, RoundTripThroughTheWriter) {
   EXPECT_FLOAT_EQ(c.ZOOMGR, 0.5f);
   EXPECT_EQ(grcomt.TITLGR.str(), "Rhine's reach");
   EXPECT_EQ(grcomt.SUBTGR.str(), "Q = 100");
-}
-
-TEST_F(GrSettings, ColourTable) {
-  grinit(5, 12, "rivsim", "", 0);
-  const GrComn& c = grcomn;
-  EXPECT_EQ(c.IRGBGR[0], 0xFFFFFF);
-  EXPECT_EQ(c.IRGBGR[1], 0xF3F3F3);  // 255 - 12
-  EXPECT_EQ(c.IRGBGR[20], 0);
-  EXPECT_EQ(c.IRGBGR[101], 0x66B2FF);  // first hue, full intensity
-  // Last hue at 60 % intensity: red 0.8, green 0.72, blue 0.34 scaled by 0.6.
-  EXPECT_EQ(c.IRGBGR[200] >> 16, static_cast<int>(0.8f * 0.6f * 255));
-  // Tints are lighter than the hue they belong to.
-  EXPECT_GT(c.IRGBGR[21] & 0xFF0000, c.IRGBGR[101] & 0xFF0000);
-  expect_ints(
-      {{dxf_colour(0), 7}, {dxf_colour(1), 142}, {dxf_colour(-1), 254}, {dxf_colour(13), 1}});
-
-  auto applied = [] {
-    const auto& calls = grx_headless().calls;
-    for (auto it = calls.rbegin(); it != calls.rend(); ++it)
-      if (it->op == GrxCall::Op::Colour) return it->a;
-    return -1;
-  };
-  grcolr(0);
-  EXPECT_EQ(applied(), c.IRGBGR[20]);
-  grcolr(-1);
-  EXPECT_EQ(applied(), c.IRGBGR[0]);
-  grcolr(3);
-  EXPECT_EQ(applied(), c.IRGBGR[103]);
-  // The same colour again is not sent to the driver.
-  size_t n = grx_headless().calls.size();
-  grcolr(3);
-  EXPECT_EQ(grx_headless().calls.size(), n);
 }
 
 }  // namespace riv

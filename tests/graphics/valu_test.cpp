@@ -51,21 +51,6 @@ TEST_F(Valu, IntegersRoundOrTruncate) {
   EXPECT_EQ(v, 12.5f);
 }
 
-TEST_F(Valu, RealsMatrixAndTexts) {
-  float v = 0.25f;
-  grvalu("TRANGR(2,3)", 1, v);
-  EXPECT_EQ(grcomn.TRANGR[2][3], 0.25f);
-  grvalu("YBEAMGR", 1, v);
-  EXPECT_EQ(grcomn.YBEAMGR, 0.25f);
-  grcomt.TITLGR = "Backwater Curve of the Reach";
-  char t[10];
-  grvalu("TITLGR", 0, v, t);
-  EXPECT_EQ(std::string(t, 10), "Backwater ");
-  char f[5] = {'A', 'c', 'm', 'e', '!'};
-  grvalu("FIRMGR", 1, v, f);
-  EXPECT_EQ(grcomt.FIRMGR.str(), "Acme!");
-}
-
 TEST_F(Valu, UnknownNamesEndTheProgram) {
   float v = 0;
   EXPECT_EXIT(grvalu("XYZGR", 0, v), ::testing::ExitedWithCode(0),

@@ -55,19 +55,12 @@ class MixTest : public ::testing::Test {
   }
   // Load record on section n, tubes i1..i2, pairs (time s, load g/s).
   void load(int n, int i1, int i2, const std::vector<std::pair<float, float>>& rows) {
-    const int r = irow, m = static_cast<int>(rows.size());
-    ccs.tabc(r, 1) = static_cast<float>(m + 3);
-    ccs.tabc(r, 2) = 11.0f;
-    ccs.tabc(r + 1, 1) = static_cast<float>(n);
-    ccs.tabc(r + 1, 2) = static_cast<float>(i1);
-    ccs.tabc(r + 2, 1) = static_cast<float>(m);
-    ccs.tabc(r + 2, 2) = static_cast<float>(i2);
+    const int m = static_cast<int>(rows.size());
     for (int k = 0; k < m; ++k) {
-      ccs.tabc(r + 3 + k, 1) = rows[k].first;
-      ccs.tabc(r + 3 + k, 2) = rows[k].second;
+      ccs.tabc(irow + 3 + k, 1) = rows[k].first;
+      ccs.tabc(irow + 3 + k, 2) = rows[k].second;
     }
-    irow = r + m + 3;
-    ccs.tabc(irow, 1) = 0.0f;
+    irow = tabc_load(irow, n, i1, i2, m);
   }
   // Mass held by the tubes.
   static double mass() {

@@ -33,7 +33,7 @@ class RoutingStep : public test::BranchTest {
   void channel() {
     rect("R", 20.0f, 8.0f);
     reach("R", 21, 500.0f, 0.0005f);
-    value(0, 7, 50.0f, 1);
+    value(0, kTabInflow, 50.0f, 1);
   }
   int steady() {
     const int ierr = run();
@@ -62,7 +62,7 @@ TEST_F(RoutingStep, SteadyStartStaysSteadyWithoutAllocation) {
   for (int lmomen : {0, 1}) {
     SetUp();
     channel();
-    value(21, 6, lmomen ? 3.0f : hn);
+    value(21, kTabLevel, lmomen ? 3.0f : hn);
     ccs.lmomen = lmomen;
     ASSERT_EQ(steady(), 0);
     ASSERT_EQ(step(), 0);
@@ -90,7 +90,7 @@ TEST_F(RoutingStep, LevelChangeIsLimitedPerStep) {
   channel();
   // The level jumps from 3.0 to 4.0 just after the start and falls back to
   // 2.9 later; with 0.1 m/h and 0.1 h the end level moves 0.01 m per step.
-  cond(21, 6, {{0.0f, 3.0f}, {0.01f, 4.0f}, {10.0f, 4.0f}, {10.01f, 2.9f}});
+  cond(21, kTabLevel, {{0.0f, 3.0f}, {0.01f, 4.0f}, {10.0f, 4.0f}, {10.01f, 2.9f}});
   ASSERT_EQ(steady(), 0);
   for (int k = 1; k <= 3; ++k) {
     const float zp = creach.zwl(21);
@@ -108,10 +108,11 @@ TEST_F(RoutingStep, LevelChangeIsLimitedPerStep) {
 
 TEST_F(RoutingStep, InnerDischargeAndInflowHydrographs) {
   channel();
-  value(21, 6, 3.0f);
-  value(8, 7, 10.0f, 2);  // inflow on the right after position 8
+  value(21, kTabLevel, 3.0f);
+  value(8, kTabInflow, 10.0f, 2);  // inflow on the right after position 8
   ccs.lmomen = 1;
-  cond(14, 7, {{0.0f, 0.0f}, {0.1f, 0.0f}, {0.15f, 30.0f}, {0.25f, 30.0f}, {0.3f, -1.0f}}, 3);
+  cond(14, kTabInflow,
+       {{0.0f, 0.0f}, {0.1f, 0.0f}, {0.15f, 30.0f}, {0.25f, 30.0f}, {0.3f, -1.0f}}, 3);
   ASSERT_EQ(steady(), 0);
   EXPECT_NEAR(creach.qsec(9), 60.0, 1e-3);
   // Zero imposed discharge at the start: the momentum equation stays and
@@ -131,7 +132,7 @@ TEST_F(RoutingStep, InnerDischargeAndInflowHydrographs) {
 
 TEST_F(RoutingStep, LastSectionWithoutUsableCondition) {
   channel();
-  structure(21, 2, 1.0f, 20.0f, 0.58f);  // a weir: not evaluated by the step
+  structure(21, kTabWeir, 1.0f, 20.0f, 0.58f);  // a weir: not evaluated by the step
   ASSERT_EQ(steady(), 0);
   EXPECT_EQ(step(), 1);
   EXPECT_EQ(iter, 0);
@@ -141,7 +142,7 @@ TEST_F(RoutingStep, LastSectionWithoutUsableCondition) {
     EXPECT_EQ(creach.qsec(n), q0[n]);
   }
   // An imposed discharge at the end is a usable condition.
-  value(21, 7, 50.0f, 3);
+  value(21, kTabInflow, 50.0f, 3);
   EXPECT_EQ(step(), 0);
   EXPECT_NEAR(creach.qsec(21), 50.0, 1e-3);
 }

@@ -33,7 +33,7 @@ class RoutingRun : public test::BranchTest {
   void channel(int count) {
     rect("R", 20.0f, 8.0f);
     reach("R", count, 500.0f, 0.0005f);
-    value(0, 7, 50.0f, 1);
+    value(0, kTabInflow, 50.0f, 1);
   }
   void go(const char* file) {
     cinput.filres = file;
@@ -54,7 +54,7 @@ class RoutingRun : public test::BranchTest {
 
 TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
   channel(10);
-  value(10, 6, 3.0f);
+  value(10, kTabLevel, 3.0f);
   cinput.title = "Test reach";
   go("rx_default");
   EXPECT_EQ(cinput.cmesg.trimmed(), ">results on file rx_default");
@@ -95,7 +95,7 @@ TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
 
 TEST_F(RoutingRun, StepMenuAndHydrographLines) {
   channel(10);
-  value(10, 6, 3.0f);
+  value(10, kTabLevel, 3.0f);
   creach.iout(5) = iiwrite(0, "cs R >hyd_rte.txt", cunit.lulst);
   ASSERT_GT(creach.iout(5), 0);
   answers = {RoutingAnswer::Discharge, RoutingAnswer::Halt, RoutingAnswer::Exit};
@@ -138,7 +138,7 @@ TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
   EXPECT_EQ(starts, 0);
 
   // A weir ends the branch: steady start, then the step has no condition.
-  structure(10, 2, 1.0f, 20.0f, 0.58f);
+  structure(10, kTabWeir, 1.0f, 20.0f, 0.58f);
   cunit.tstart = 2.0f;
   go("rx_fail");
   EXPECT_EQ(cinput.cmesg.trimmed(), "missing downstream boundary condition");
@@ -151,7 +151,7 @@ TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
   EXPECT_EQ(d.end_markers, 2);
 
   // A time step that does not advance.
-  value(10, 6, 3.0f);
+  value(10, kTabLevel, 3.0f);
   cunit.dtime = 0.0f;
   go("rx_fail");
   EXPECT_EQ(cinput.cmesg.trimmed(), "time step must be positive");
@@ -204,8 +204,8 @@ TEST_F(RoutingRun, FloodWaveBalanceAndCelerity) {
   trap("W", b, m, 10.0f);
   const int ns = 81;
   reach("W", ns, 500.0f, s0);
-  cond(0, 7, {{0.0f, 100.0f}, {1.0f, 100.0f}, {8.0f, 400.0f}, {24.0f, 100.0f}}, 1);
-  value(ns, 9, s0);  // normal depth at the end
+  cond(0, kTabInflow, {{0.0f, 100.0f}, {1.0f, 100.0f}, {8.0f, 400.0f}, {24.0f, 100.0f}}, 1);
+  value(ns, kTabSlope, s0);  // normal depth at the end
   ccs.lmomen = 1;
   cinput.vcontr = 5.0f;
   cunit.tend = 40.0f;

@@ -44,35 +44,6 @@ class Clist : public GrFixture {
   }
 };
 
-TEST_F(Clist, TableListingAndPlotTexts) {
-  // A trapezoid 10 m wide at the bed, and a 12-point compound profile
-  // surveyed from right to left.
-  add("A1", 1.25f, {0, 2, 12, 14}, {403, 400, 400, 402.5f});
-  std::vector<float> y, z;
-  for (int i = 0; i < 12; ++i) {
-    y.push_back(60.0f - 5.0f * i);
-    z.push_back(i == 0 || i == 11 ? 304.0f : (i >= 4 && i <= 7 ? 300.0f : 302.0f));
-  }
-  add("LONGNAME", 0.5f, y, z);
-  run("f");
-  EXPECT_EQ(cinput.ctext(1).str(), "Test reach");
-  EXPECT_EQ(cinput.ctext(2).str(),
-            "     section       km  talweg   mean    dam_l   dam_r   bedwidth");
-  csrea(1, 0.0f);
-  const std::string l1 = cinput.ctext(3).str();
-  EXPECT_EQ(l1.substr(0, 30), "   1 A1          1.250  400.00") << l1;
-  EXPECT_EQ(l1.substr(38, 16), "  403.00  402.50") << l1;
-  EXPECT_EQ(l1.size(), 62u);
-  EXPECT_EQ(cinput.ctext(4).str().substr(0, 30), "   2 LONGNAME    0.500  300.00");
-  EXPECT_EQ(ucontents(cunit.lulst),
-            "cs 'A1      ' /\ncs 'LONGNAME' /\n\ncs 'LONGNAME' /\ncs 'A1      ' /\n");
-  EXPECT_EQ(trim_right(cinput.title.sub(1, 80)), "Test reach");
-  EXPECT_EQ(trim_right(cinput.title.sub(161, 200)), "Distance[m]");
-  EXPECT_EQ(trim_right(cinput.title.sub(201, 240)), "[m]");
-  // The viewer was left on the second section.
-  EXPECT_EQ(trim_right(cinput.title.sub(81, 160)), "Bedlevel[m]" + std::string(58, ' ') + "/   2");
-}
-
 TEST_F(Clist, ShapePointsRelativeToTalwegAndNearerEnd) {
   std::vector<float> y, z;
   for (int i = 0; i < 12; ++i) {

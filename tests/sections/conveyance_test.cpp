@@ -171,7 +171,6 @@ TEST_F(Conveyance, ZeroStricklerCarriesNoFlowWithoutNaN) {
 
 TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
   put({0, 1, 3, 4}, {104.5f, 100, 100, 104.5f}, {1, 1, 1, 1});
-  cswrite(1);
   ccs.ntabv = 40;
   int itmax = -1;
   cstab(1, 0.25f, 0.0f, itmax);
@@ -180,25 +179,42 @@ TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
   EXPECT_EQ(ccs.atab(1), 0.0f);
   EXPECT_NEAR(ccs.ztab(2) - ccs.ztab(1), 5.0 / 39.0, 1e-4);
   EXPECT_NEAR(ccs.ztab(40), 105.25 - 0.0001, 1e-4);
-  float zc = 100.0f - 0.0001f;
-  const float dzt = 5.0f / 39.0f;
-  for (int i = 2; i <= 40; ++i) {
-    zc += dzt;
-    EXPECT_GT(ccs.atab(i), ccs.atab(i - 1));
-    EXPECT_GT(ccs.ktab(i), ccs.ktab(i - 1));
-    float z = zc;
-    csrea(1, 0.0f);
-    cscnv(z);
-    EXPECT_EQ(ccs.atab(i), ccs.area) << i;  // same arithmetic with precomputed powers
-    EXPECT_EQ(ccs.ktab(i), ccs.conv) << i;
-    EXPECT_EQ(ccs.btab(i), ccs.wtop) << i;
-    cstab(1, 0.25f, 0.0f, itmax);
+
+  // Every row is exactly the properties evaluated directly at its level: plain
+  // and `main` profiles with a separate hollow, an overhang, a bed shift,
+  // compound sections.
+  struct Case {
+    std::vector<float> y, z;
+    int kind;
+    float dzb;
+  } cases[] = {
+      {{0, 1, 3, 4}, {104.5f, 100, 100, 104.5f}, 0, 0.0f},
+      {{0, 2, 4, 6, 8, 12, 14}, {105, 101, 103, 100, 100.5f, 101, 105}, 0, 0.0f},
+      {{0, 2, 4, 6, 8, 12, 14}, {105, 101, 103, 100, 100.5f, 101, 105}, 1, 0.3f},
+      {{0, 2, 1, 5, 9, 8, 10}, {104, 103, 101, 100, 101, 103, 104}, 0, -0.2f},
+      {{0, 10, 30, 40, 60, 70, 90, 100}, {106, 103, 102.5f, 99, 99.5f, 103, 102.8f, 106}, 2, 0.1f},
+  };
+  for (const Case& cs : cases) {
+    test::store_profile(1, cs.y, cs.z, {}, cs.kind);
+    cstab(1, 0.0f, cs.dzb, itmax);  // levels unshifted: rows at exactly the levels below
+    const Arr<float, mxtabv> zt = ccs.ztab, at = ccs.atab, bt = ccs.btab, kt = ccs.ktab;
+    for (int i = 2; i <= 40; ++i) {
+      float z = zt(i);
+      int it = 0;
+      csrea(1, cs.dzb);
+      if (ccs.lcomp == 1) {
+        vdis(1, z, 0.001f, it);
+      } else {
+        testing::internal::CaptureStdout();
+        cscnv(z);
+        testing::internal::GetCapturedStdout();
+      }
+      EXPECT_EQ(at(i), ccs.area) << cs.kind << " row " << i;
+      EXPECT_EQ(kt(i), ccs.conv) << cs.kind << " row " << i;
+      EXPECT_EQ(bt(i), ccs.wtop) << cs.kind << " row " << i;
+    }
   }
-  // Compound sections tabulate with the lateral method.
-  ccs.lcompd = 1;
-  cstab(1, 0.0f, 0.0f, itmax);
-  EXPECT_GT(itmax, 0);
-  EXPECT_GT(ccs.ktab(40), 0.0f);
+  EXPECT_GT(itmax, 0);  // the compound case used the lateral method
 }
 
 }  // namespace

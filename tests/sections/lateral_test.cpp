@@ -59,17 +59,6 @@ TEST(LateralDiff, ConductancesAndExchange) {
   EXPECT_EQ(m[5], 0.0);
 }
 
-TEST_F(Lateral, GridSpacingFromSettings) {
-  put({0, 0, 10, 10}, {10, 0, 0, 10});
-  run(2.0f, 0.001f);
-  EXPECT_EQ(ccs.ng, 40);
-  EXPECT_NEAR(ccs.yg(2) - ccs.yg(1), 10.0 / 39.0, 1e-6);
-  ccs.ngrid = 1000;
-  run(2.0f, 0.001f);
-  EXPECT_EQ(ccs.ng, 201);
-  EXPECT_NEAR(ccs.yg(201), 10.0, 1e-4);
-}
-
 TEST_F(Lateral, WideRectangleApproachesUniformFlow) {
   const float k = 30, h = 1, s = 0.001f, b = 200;
   put({0, 0, b, b}, {5, 0, 0, 5});

@@ -28,13 +28,11 @@ inline void gravel_reach(int nsec, float rock) {
     b.d30(n) = b.dm(n) = b.d90(n) = 0.01f;
     b.drock(n) = rock;
   }
-  auto& t = ccs.tabc;
-  const float rows[][2] = {{4, 0}, {0, 7}, {1, 1}, {0, 50}, {4, 0}, {static_cast<float>(nsec), 6},
-                           {1, 0}, {0, 1.54f}, {0, 0}};
-  for (int r = 0; r < 9; ++r) {
-    t(r + 1, 1) = rows[r][0];
-    t(r + 1, 2) = rows[r][1];
-  }
+  // 50 m3/s entering on the left at position 0, the level 1.54 m downstream.
+  ccs.tabc(4, 2) = 50.0f;
+  const int r = tabc_condition(1, 0, kTabInflow, 1, 1);
+  ccs.tabc(r + 3, 2) = 1.54f;
+  tabc_condition(r, nsec, kTabLevel, 1);
   ccs.nstruc = 2;
   creach.ifix(nsec) = 1;
   cbedevol.iform = 1;

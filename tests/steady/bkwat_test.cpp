@@ -51,17 +51,17 @@ class Backwater : public BranchTest {
 TEST_F(Backwater, MissingDownstreamConditionAndMissingSection) {
   rect("R", 10.0f, 5.0f);
   reach("R", 5, 100.0f, 0.001f);
-  value(0, 7, 20.0f, 1);
+  value(0, kTabInflow, 20.0f, 1);
   EXPECT_EQ(run(), 1);
   EXPECT_NE(out.find("missing downstream boundary condition!"), std::string::npos);
   EXPECT_EQ(cinput.cmesg.trimmed(), "missing downstream boundary condition!");
 
   // A side weir alone sets no level either.
-  structure(5, 4, 3.0f, 10.0f, 0.58f);
+  structure(5, kTabSideWeir, 3.0f, 10.0f, 0.58f);
   EXPECT_EQ(run(), 1);
 
   // Unknown section upstream: failure, no completion message, no supercritical pass.
-  value(5, 6, 3.0f);
+  value(5, kTabLevel, 3.0f);
   cchar.secnam(2) = "nosuch";
   creach.zwl(1) = -77.0f;
   EXPECT_EQ(run(), 1);
@@ -83,9 +83,9 @@ TEST_F(Backwater, UniformFlowReachesNormalDepth) {
       trap("C", cs.b, cs.m, 5.0f);
     }
     reach("C", 201, 100.0f, 0.0005f);
-    value(0, 7, 40.0f, 1);
+    value(0, kTabInflow, 40.0f, 1);
     const double hn = normal_depth(40.0, cs.b, cs.m, 30.0, 0.0005);
-    value(201, 6, static_cast<float>(hn + 1.5));  // M1 curve from a raised level
+    value(201, kTabLevel, static_cast<float>(hn + 1.5));  // M1 curve from a raised level
     ASSERT_EQ(run(), 0);
     EXPECT_NEAR(depth(1), hn, 2e-3) << cs.b;
     for (int n = 1; n <= 201; ++n) {
@@ -100,8 +100,8 @@ TEST_F(Backwater, UniformFlowReachesNormalDepth) {
     // The normal-depth condition holds the whole reach at normal depth.
     ccs.nstruc = 0;
     irow = 1;
-    value(0, 7, 40.0f, 1);
-    value(201, 9, 0.0005f);
+    value(0, kTabInflow, 40.0f, 1);
+    value(201, kTabSlope, 0.0005f);
     qsv = -9999.0f;
     ASSERT_EQ(run(), 0);
     for (int n : {1, 100, 201}) EXPECT_NEAR(depth(n), hn, 2e-3) << n;
@@ -116,8 +116,8 @@ TEST_F(Backwater, M1AndM2CurvesMatchIntegration) {
     SetUp();
     rect("C", b, 6.0f);
     reach("C", 101, static_cast<float>(dx), static_cast<float>(s0));
-    value(0, 7, static_cast<float>(q), 1);
-    value(101, 6, static_cast<float>(hend));
+    value(0, kTabInflow, static_cast<float>(q), 1);
+    value(101, kTabLevel, static_cast<float>(hend));
     ASSERT_EQ(run(), 0);
     double worst = 0.0;
     for (int n = 100; n >= 1; --n) {
@@ -134,8 +134,8 @@ TEST_F(Backwater, FreeOverfallAndWeirControl) {
   const double hc = std::cbrt(q * q / (9.81 * b * b));
   rect("C", b, 6.0f);
   reach("C", 301, 50.0f, 0.0005f);
-  value(0, 7, q, 1);
-  value(301, 8, 1.0f);  // critical at the overfall
+  value(0, kTabInflow, q, 1);
+  value(301, kTabCritical, 1.0f);  // critical at the overfall
   ASSERT_EQ(run(), 0);
   EXPECT_NEAR(depth(301), hc, 2e-3);
   EXPECT_NEAR(depth(1), normal_depth(q, b, 0, 30, 0.0005), 3e-3);
@@ -146,8 +146,8 @@ TEST_F(Backwater, FreeOverfallAndWeirControl) {
   SetUp();
   rect("C", b, 6.0f);
   reach("C", 101, 50.0f, 0.0005f);
-  value(0, 7, q, 1);
-  structure(101, 2, 1.0f, b, 0.58f);
+  value(0, kTabInflow, q, 1);
+  structure(101, kTabWeir, 1.0f, b, 0.58f);
   ASSERT_EQ(run(), 0);
   const double head = std::pow(q / (2.95 * 0.58 * b), 2.0 / 3.0);
   const double e = creach.zwl(101) + std::pow(q / creach.asec(101), 2) / 19.62;
@@ -157,9 +157,9 @@ TEST_F(Backwater, FreeOverfallAndWeirControl) {
   SetUp();
   rect("C", b, 6.0f);
   reach("C", 101, 50.0f, 0.0005f);
-  value(0, 7, q, 1);
-  structure(50, 2, 1.6f + 51 * 50 * 0.0005f, b, 0.58f);
-  value(101, 6, 3.0f);
+  value(0, kTabInflow, q, 1);
+  structure(50, kTabWeir, 1.6f + 51 * 50 * 0.0005f, b, 0.58f);
+  value(101, kTabLevel, 3.0f);
   ASSERT_EQ(run(), 0);
   auto energy = [&](int n) { return creach.zwl(n) + std::pow(q / creach.asec(n), 2) / 19.62; };
   const float zc = 1.6f + 51 * 50 * 0.0005f;
@@ -182,8 +182,8 @@ TEST_F(Backwater, HydraulicJumpWhereSpecificForcesBalance) {
     const double zb = i <= nsteep ? zbreak + (nsteep - i) * dx * ss : zbreak - (i - nsteep) * dx * sm;
     pos("C", static_cast<float>(x), static_cast<float>(zb));
   }
-  value(0, 7, static_cast<float>(q), 1);
-  value(ntot, 9, static_cast<float>(sm));
+  value(0, kTabInflow, static_cast<float>(q), 1);
+  value(ntot, kTabSlope, static_cast<float>(sm));
   for (int n = 1; n <= ntot; ++n) cchar.ctag(n) = "tag";
   ASSERT_EQ(run(), 0);
 
@@ -225,10 +225,10 @@ TEST_F(Backwater, HydraulicJumpWhereSpecificForcesBalance) {
 TEST_F(Backwater, InflowsAndSideSlots) {
   rect("R", 10.0f, 5.0f);
   reach("R", 6, 100.0f, 0.001f);
-  value(0, 7, 12.0f, 3);      // imposed discharge at the upstream end
-  value(3, 7, 5.0f, 2);       // right-side inflow after the third section
-  value(3, 7, 2.0f, 3);       // an imposed discharge further down counts nothing
-  value(6, 6, 2.0f);
+  value(0, kTabInflow, 12.0f, 3);      // imposed discharge at the upstream end
+  value(3, kTabInflow, 5.0f, 2);       // right-side inflow after the third section
+  value(3, kTabInflow, 2.0f, 3);       // an imposed discharge further down counts nothing
+  value(6, kTabLevel, 2.0f);
   ASSERT_EQ(run(), 0);
   for (int n = 1; n <= 6; ++n) EXPECT_FLOAT_EQ(creach.qsec(n), n <= 3 ? 12.0f : 17.0f) << n;
   EXPECT_FLOAT_EQ(creach.qsl(1) + creach.qsr(1), 12.0f);
@@ -240,8 +240,8 @@ TEST_F(Backwater, InflowsAndSideSlots) {
 TEST_F(Backwater, DebugListingAndMomentumForm) {
   rect("R", 10.0f, 5.0f);
   reach("R", 4, 100.0f, 0.001f);
-  value(0, 7, 20.0f, 1);
-  value(4, 6, 2.5f);
+  value(0, kTabInflow, 20.0f, 1);
+  value(4, kTabLevel, 2.5f);
   ccs.ldebug = 1;
   ASSERT_EQ(run(), 0);
   const std::string lst = ucontents(cunit.lulst);
@@ -258,6 +258,42 @@ TEST_F(Backwater, DebugListingAndMomentumForm) {
   for (int n = 1; n <= 4; ++n) EXPECT_NEAR(creach.zwl(n), energy[n - 1], 0.02) << n;
 }
 
+// A repeated run takes the kept property tables; whatever changes a
+// section's geometry, roughness or place gives the profile of a run that
+// builds every table afresh.
+TEST_F(Backwater, RepeatRunsKeepTablesUntilTheModelChanges) {
+  const int isec = trap("C", 8.0f, 2.0f, 5.0f);
+  rect("R", 12.0f, 6.0f);
+  reach("C", 60, 100.0f, 0.001f);
+  cchar.secnam(30) = "R";
+  value(0, 7, 40.0f, 1);
+  value(60, 6, 4.0f);
+  auto levels = [] { return std::vector<float>(creach.zwl.data(), creach.zwl.data() + 60); };
+  auto fresh = [&] {
+    bkwat_forget();
+    EXPECT_EQ(run(), 0);
+    return levels();
+  };
+  ASSERT_EQ(run(), 0);
+  const std::vector<float> first = levels();
+  ASSERT_EQ(run(), 0);
+  EXPECT_EQ(levels(), first);
+
+  const std::function<void()> changes[] = {
+      [] { cbedevol.dzb(20) = 0.4f; },                   // bed change of the evolution run
+      [] { creach.dzsec(10) += 0.3f; },                  // shifted section
+      [] { ccs.kstl(1) = 45.0f; },                       // roughness class
+      [&] { test::store_profile(isec, {0, 8, 14, 22}, {5, 0, 0, 5}); },  // new reading of C
+  };
+  for (const auto& change : changes) {
+    change();
+    ASSERT_EQ(run(), 0);
+    const std::vector<float> kept = levels();
+    EXPECT_NE(kept, first);
+    EXPECT_EQ(kept, fresh());
+  }
+}
+
 TEST_F(Backwater, SpecificForceOfARectangle) {
   rect("R", 4.0f, 5.0f);
   pos("R", 0.0f, 1.0f);
@@ -269,8 +305,8 @@ TEST_F(Backwater, SpecificForceOfARectangle) {
 TEST_F(Backwater, LongBranchOf1024Positions) {
   trap("T", 15.0f, 1.5f, 6.0f);
   reach("T", 1024, 25.0f, 0.0004f);
-  value(0, 7, 60.0f, 1);
-  value(1024, 9, 0.0004f);
+  value(0, kTabInflow, 60.0f, 1);
+  value(1024, kTabSlope, 0.0004f);
   ASSERT_EQ(run(1), 0);
   const double hn = normal_depth(60.0, 15.0, 1.5, 30.0, 0.0004);
   for (int n : {1, 512, 1024}) EXPECT_NEAR(depth(n), hn, 3e-3) << n;

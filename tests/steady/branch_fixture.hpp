@@ -64,55 +64,32 @@ class BranchTest : public ::testing::Test {
     }
   }
 
-  // Condition record: kind 7 inflow/discharge (code 1, 2 side, 3 discharge),
-  // 6 waterlevel, 8 froude/critical, 9 slope, 1 hq; table pairs (x, value).
+  // Condition record (TabKind; inflow code 1, 2 side, 3 discharge) with table
+  // pairs (x, value), written as the input reader writes it.
   void cond(int n, int kind, const std::vector<std::pair<float, float>>& rows, int code = 0,
             float vlat = 0.0f) {
-    const int r = irow, m = static_cast<int>(rows.size());
+    const int m = static_cast<int>(rows.size());
     ++ccs.nstruc;
-    ccs.tabc(r, 1) = static_cast<float>(m + 3);
-    ccs.tabc(r, 2) = (kind == 7) ? vlat : 0.0f;
-    ccs.tabc(r + 1, 1) = static_cast<float>(n);
-    ccs.tabc(r + 1, 2) = static_cast<float>(kind);
-    ccs.tabc(r + 2, 1) = static_cast<float>(m);
-    ccs.tabc(r + 2, 2) = static_cast<float>(code);
     for (int i = 0; i < m; ++i) {
-      ccs.tabc(r + 3 + i, 1) = rows[i].first;
-      ccs.tabc(r + 3 + i, 2) = rows[i].second;
+      ccs.tabc(irow + 3 + i, 1) = rows[i].first;
+      ccs.tabc(irow + 3 + i, 2) = rows[i].second;
     }
-    if (kind != 7 && n >= 1) creach.ifix(n) = 1;
-    end(r + m + 3);
+    if (kind != kTabInflow && n >= 1) creach.ifix(n) = 1;
+    irow = tabc_condition(irow, n, static_cast<TabKind>(kind), m, code, vlat);
   }
   void value(int n, int kind, float v, int code = 0, float vlat = 0.0f) {
     cond(n, kind, {{0.0f, v}}, code, vlat);
   }
-  // Structure: kind 2 weir, 3 gate, 4 sideweir, 5 sidegate.
+  // Structure: kTabWeir, kTabGate, kTabSideWeir, kTabSideGate.
   void structure(int n, int kind, float level, float width, float third, int side = 1) {
-    const int r = irow;
     ++ccs.nstruc;
-    ccs.tabc(r, 1) = 4.0f;
-    ccs.tabc(r + 1, 1) = static_cast<float>(n);
-    ccs.tabc(r + 1, 2) = static_cast<float>(kind);
-    ccs.tabc(r + 2, 1) = level;
-    ccs.tabc(r + 2, 2) = width;
-    ccs.tabc(r + 3, 1) = third;
-    ccs.tabc(r + 3, 2) = static_cast<float>(side);
     if (n >= 1) creach.ifix(n) = 1;
-    end(r + 4);
+    irow = tabc_structure(irow, n, static_cast<TabKind>(kind), level, width, third, side);
   }
   void culvert(int n, float inv, float w, float hc, float ks, float xi) {
-    const int r = irow;
     ++ccs.nstruc;
-    ccs.tabc(r, 1) = 5.0f;
-    ccs.tabc(r + 1, 1) = static_cast<float>(n);
-    ccs.tabc(r + 1, 2) = 11.0f;
-    ccs.tabc(r + 2, 1) = inv;
-    ccs.tabc(r + 2, 2) = w;
-    ccs.tabc(r + 3, 1) = hc;
-    ccs.tabc(r + 3, 2) = ks;
-    ccs.tabc(r + 4, 1) = xi;
     if (n >= 1) creach.ifix(n) = 1;
-    end(r + 5);
+    irow = tabc_culvert(irow, n, inv, w, hc, ks, xi);
   }
 
   // Runs the solver silently; returns ierr and keeps the terminal text.
@@ -138,12 +115,6 @@ class BranchTest : public ::testing::Test {
 
   std::string out;
   int irow = 1;
-
- private:
-  void end(int r) {
-    irow = r;
-    ccs.tabc(irow, 1) = 0.0f;
-  }
 };
 
 }  // namespace riv::test

@@ -38,7 +38,7 @@ TEST_F(Nodes, CriticalAndFroudeLevels) {
 
   // A Froude value is a Froude number: Q^2 B / (g A^3) = 0.5^2.
   creach.qsec(2) = 20.0f;
-  value(2, 8, 0.5f);
+  value(2, kTabCritical, 0.5f);
   int istat = 0;
   const double h = std::cbrt(400.0 / (9.81 * 0.25 * 10.0001 * 10.0001));
   EXPECT_NEAR(znode(2, -1e10f, istat), 2.0 + h, 1.5e-3);
@@ -49,9 +49,9 @@ TEST_F(Nodes, GivenLevelBelowCriticalAndCriticalCondition) {
   two();
   creach.qsec(1) = creach.qsec(2) = 20.0f;
   const float zc = zcrit(2, 20.0f, 1.0f);
-  value(2, 6, 0.3f);
-  value(0, 6, 0.3f);
-  value(1, 8, 1.0f);
+  value(2, kTabLevel, 0.3f);
+  value(0, kTabLevel, 0.3f);
+  value(1, kTabCritical, 1.0f);
   int istat = 0;
   EXPECT_FLOAT_EQ(znode(2, -1e10f, istat), zc);
   EXPECT_EQ(istat, 1);
@@ -69,7 +69,7 @@ TEST_F(Nodes, GivenLevelBelowCriticalAndCriticalCondition) {
 
 TEST_F(Nodes, SlopeConditionSmoothsDischargeAndUsesThePlacedSection) {
   two(1.5f);
-  value(2, 9, 0.001f);
+  value(2, kTabSlope, 0.001f);
   creach.qsec(2) = 30.0f;
   int istat = 0;
   const float z1 = znode(2, -1e10f, istat);
@@ -86,7 +86,7 @@ TEST_F(Nodes, WeirPassesDischargeAtKnownHead) {
   section("W", {0, 0, 100, 100}, {110, 90, 90, 110});  // wide and deep: slow approach
   pos("W", 0.0f, 0.0f);
   pos("W", 100.0f, 0.0f);
-  structure(1, 2, 100.0f, 10.0f, 0.58f);
+  structure(1, kTabWeir, 100.0f, 10.0f, 0.58f);
   creach.qsec(1) = 17.11f;
   int istat = -1;
   EXPECT_EQ(znode(1, -1e10f, istat), 0.0f);  // level conditions only: none here
@@ -103,8 +103,8 @@ TEST_F(Nodes, InflowsSumOnceAtAStructure) {
   section("W", {0, 0, 100, 100}, {110, 90, 90, 110});
   pos("W", 0.0f, 0.0f);
   pos("W", 100.0f, 0.0f);
-  value(1, 7, 2.0f, 1, 0.5f);
-  value(1, 7, 3.0f, 2, 0.7f);
+  value(1, kTabInflow, 2.0f, 1, 0.5f);
+  value(1, kTabInflow, 3.0f, 2, 0.7f);
   int kt;
   float vl;
   EXPECT_FLOAT_EQ(qnode(1, kt, vl), 5.0f);
@@ -114,7 +114,7 @@ TEST_F(Nodes, InflowsSumOnceAtAStructure) {
   EXPECT_EQ(kt, -1);
 
   // The weir passes the position's discharge less the local inflow of 5.
-  structure(1, 2, 100.0f, 10.0f, 0.58f);
+  structure(1, kTabWeir, 100.0f, 10.0f, 0.58f);
   creach.qsec(1) = 22.11f;
   table(1);
   int istat = 0;
@@ -123,7 +123,7 @@ TEST_F(Nodes, InflowsSumOnceAtAStructure) {
   EXPECT_NEAR(z + (22.11f / a) * (22.11f / a) / 19.62f, 101.0, 1e-3);
 
   // Time tables are read at tstart.
-  cond(0, 7, {{0.0f, 10.0f}, {10.0f, 30.0f}}, 1);
+  cond(0, kTabInflow, {{0.0f, 10.0f}, {10.0f, 30.0f}}, 1);
   cunit.tstart = 5.0f;
   EXPECT_FLOAT_EQ(qnode(0, kt, vl), 20.0f);
 }

@@ -18,8 +18,8 @@ class Wlevel : public BranchTest {
     rect("C", 20.0f, 5.0f);
     rect("D", 10.0f, 3.0f);
     reach("C", 11, 100.0f, 0.0005f);
-    value(0, 7, 40.0f, 1);
-    value(11, 6, 2.5f);
+    value(0, kTabInflow, 40.0f, 1);
+    value(11, kTabLevel, 2.5f);
     ASSERT_EQ(run(), 0);
   }
 };
@@ -63,7 +63,7 @@ TEST_F(Wlevel, VelocityFormSelectsSectionsAndLevels) {
   FStr<16> val[5] = {"1", "0.05", "1.5", "", ""};
   float slope = 0, level = 0, q = 0;
   int iter = 0;
-  ASSERT_TRUE(velo_compute(val, slope, level, q, iter));
+  ASSERT_EQ(velo_compute(val, slope, level, q, iter), VeloStep::Computed);
   EXPECT_EQ(cchar.secnam(0).str(), "C");
   EXPECT_FLOAT_EQ(slope, 0.0005f);
   EXPECT_GT(iter, 0);
@@ -86,24 +86,24 @@ TEST_F(Wlevel, VelocityFormSelectsSectionsAndLevels) {
 
   // Below the bed: the lowest point comes back with no discharge.
   val[0] = "C", val[2] = "-1";
-  EXPECT_FALSE(velo_compute(val, slope, level, q, iter));
+  EXPECT_EQ(velo_compute(val, slope, level, q, iter), VeloStep::Dry);
   EXPECT_EQ(level, 0.0f);
   EXPECT_EQ(q, 0.0f);
 
   // A tiny slope takes level and friction slope of the backwater run.
   val[1] = "0.0005", val[2] = "0";
-  ASSERT_TRUE(velo_compute(val, slope, level, q, iter));
+  ASSERT_EQ(velo_compute(val, slope, level, q, iter), VeloStep::Computed);
   EXPECT_FLOAT_EQ(level, creach.zwl(11) - creach.dzsec(11));
   EXPECT_FLOAT_EQ(slope, creach.sfsec(11));
 
   // No slope, an unreadable level or an unknown name: nothing computed.
   val[1] = "0";
-  EXPECT_FALSE(velo_compute(val, slope, level, q, iter));
+  EXPECT_EQ(velo_compute(val, slope, level, q, iter), VeloStep::Refused);
   val[1] = "0.05", val[2] = "abc";
-  EXPECT_FALSE(velo_compute(val, slope, level, q, iter));
+  EXPECT_EQ(velo_compute(val, slope, level, q, iter), VeloStep::Refused);
   val[0] = "XX", val[2] = "1";
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(velo_compute(val, slope, level, q, iter));
+  EXPECT_EQ(velo_compute(val, slope, level, q, iter), VeloStep::Refused);
   EXPECT_NE(testing::internal::GetCapturedStdout().find("not found"), std::string::npos);
 }
 

@@ -68,8 +68,8 @@ TEST_F(RoutingGui, AnimatedProfileItemsHaltAndExit) {
   // A flood wave on a rectangular channel 20 m wide, 4.5 km long.
   rect("R", 20.0f, 8.0f);
   reach("R", 10, 500.0f, 0.0005f);
-  cond(0, 7, {{0.0f, 50.0f}, {1.0f, 150.0f}, {2.0f, 50.0f}}, 1);
-  value(10, 6, 3.0f);
+  cond(0, kTabInflow, {{0.0f, 50.0f}, {1.0f, 150.0f}, {2.0f, 50.0f}}, 1);
+  value(10, kTabLevel, 3.0f);
   cinput.title = "Flood wave test";
   cinput.filres = "rx_gui";
   cinput.vcontr = 0.1f;

@@ -1,0 +1,30 @@
+// Messages, progress and file requests of the computations. The solvers and
+// readers never talk to the window themselves: they call these, and the
+// driver connects them to the message line, the progress bar and the file
+// chooser. Unconnected (tests, tools), messages go to the terminal, progress
+// is not shown and files are opened by name only.
+#pragma once
+#include <span>
+#include <string_view>
+
+namespace riv {
+
+struct Notifier {
+  // A message line; a blank text clears the messages shown.
+  void (*message)(std::string_view text) = nullptr;
+  // Progress i of n with a label; i = -1 starts a new bar.
+  void (*progress)(int i, int n, std::string_view text) = nullptr;
+  // Opens the file `name` on `unit` (mode 0: sequential, status "old",
+  // rewound); a request that cannot be met leaves the unit closed, the name
+  // blank and the mode 0. `directory` is the caller's remembered folder.
+  void (*open_file)(int unit, std::span<char> name, std::span<char> directory, int& mode) = nullptr;
+};
+
+// Connects the notifications (a null member keeps the terminal default).
+void set_notifier(const Notifier& n);
+
+void iimesg(std::string_view text);
+void iibeam(int i, int n, std::string_view text);
+void iiopn(int unit, std::span<char> name, std::span<char> directory, int& mode);
+
+}  // namespace riv
