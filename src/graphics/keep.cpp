@@ -30,6 +30,10 @@ FStr<256> g_directory;           // where the file chooser was left
 // ---- The replay cache ----
 constexpr size_t kMaxElements = 8000000;
 constexpr long long kMaxCode = 100000;  // largest colour, dash or marker code of a record
+
+// Colour, dash and marker codes are small; a value far beyond them is no
+// code (it would index past the colour table).
+bool code_ok(int v) { return std::abs(static_cast<long long>(v)) <= kMaxCode; }
 constexpr size_t kMaxPoints = 24000000;
 
 enum ElemType {
@@ -208,9 +212,7 @@ bool load_file(int unit, const std::string& name) {
       add_elem(kText, static_cast<int>(g_texts.size() - 1));
     } else if (key == "COLR" || key == "DASH" || key == "SYMB" || key == "MCOL" ||
                key == "RCOL") {
-      // Colour, dash and marker codes are small; a value far beyond them is
-      // no code (it would index past the colour table).
-      if (!next({i}) || std::abs(static_cast<long long>(i)) > kMaxCode) return syntax();
+      if (!next({i}) || !code_ok(i)) return syntax();
       int type = key == "COLR" ? kColour : key == "DASH" ? kDash : key == "SYMB" ? kSymbol
                : key == "MCOL" ? kColMode : kColRow;
       add_elem(type, 0, i);
@@ -224,9 +226,7 @@ bool load_file(int unit, const std::string& name) {
       add_elem(key == "MOV3" ? kMove3 : kDraw3, add_point(x, y, z));
     } else if (key == "FIL2" || key == "FIL3") {
       int n = 0, col = 0, row = 0;
-      if (!next({n, col, row}) || n < 0 || std::abs(static_cast<long long>(col)) > kMaxCode ||
-          std::abs(static_cast<long long>(row)) > kMaxCode)
-        return syntax();
+      if (!next({n, col, row}) || n < 0 || !code_ok(col) || !code_ok(row)) return syntax();
       bool three = key == "FIL3";
       if (g_x.size() + static_cast<size_t>(n) > kMaxPoints) return full();
       if (!values(static_cast<size_t>(n) * (three ? 3 : 2))) return syntax();

@@ -56,6 +56,31 @@ void out_of_range(std::string_view key) {
   iierr(2, "value out of range: " + std::string(key), lst());
 }
 
+// The property table needs one row at least and holds 40.
+void table_values() {
+  int v = 0;
+  if (!inr_values("table_values", {v})) return;
+  fwrite(lst(), "(i4)", {v});
+  if (v < 1) return out_of_range("table_values");
+  if (v > mxtabv) {
+    uendline(lst());
+    iierr(1, "table_values limited to 40", lst());
+  }
+  ccs.ntabv = v;
+}
+
+// The lateral grid needs its two edge points and holds 1000.
+void grid_values() {
+  int v = 0;
+  if (!inr_values("grid_values", {v})) return;
+  if (v < 2) {
+    fwrite(lst(), "(i4)", {v});
+    return out_of_range("grid_values");
+  }
+  ccs.ngrid = std::min(v, mxgrid);
+  fwrite(lst(), "(i4)", {ccs.ngrid});
+}
+
 // The roughness class that kst, n and vegetation change: the current label,
 // or the default class when no label was given yet in this reading.
 int current_class() {
@@ -158,35 +183,12 @@ void global_keyword(int k) {
       fwrite(lu, "(f10.1)", {v});
       return;
     }
-    case 9: {  // table_values
-      int v = 0;
-      if (!inr_values("table_values", {v})) return;
-      fwrite(lu, "(i4)", {v});
-      // The property table needs one row at least and holds 40.
-      if (v < 1) {
-        out_of_range("table_values");
-        return;
-      }
-      if (v > mxtabv) {
-        uendline(lu);
-        iierr(1, "table_values limited to 40", lu);
-      }
-      ccs.ntabv = v;
+    case 9:
+      table_values();
       return;
-    }
-    case 10: {  // grid_values
-      int v = 0;
-      if (!inr_values("grid_values", {v})) return;
-      // The lateral grid needs its two edge points.
-      if (v < 2) {
-        fwrite(lu, "(i4)", {v});
-        out_of_range("grid_values");
-        return;
-      }
-      ccs.ngrid = std::min(v, mxgrid);
-      fwrite(lu, "(i4)", {ccs.ngrid});
+    case 10:
+      grid_values();
       return;
-    }
     case 11: {  // grid_spacing
       float v = 0.0f;
       if (!inr_values("grid_spacing", {v})) return;
