@@ -619,9 +619,9 @@ bool grbmp_world(std::string_view name, int width, int height, double& x0, doubl
     v[3] = -(c.YMAXGR - c.YMINGR) / std::max(height, 1);
     v[4] = c.XMINGR + c.XORGR + v[0] / 2;
     v[5] = c.YMAXGR + c.YORGR + v[3] / 2;
-    if (!(v[0] > 0) || !(v[3] < 0) || uopen(u, wld, FStatus::Replace) != 0) return false;
+    if (!(v[0] > 0) || !(v[3] < 0) || uopen_replace(u, wld) != 0) return false;
     for (double d : v) fwrite(u, "(f20.6)", {d});
-    uclose(u);
+    if (uclose(u) != 0) return false;
     grmesg("created new world file");
   }
   dx = v[0], dy = -v[3];

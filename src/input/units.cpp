@@ -117,7 +117,12 @@ int uclose(int unit, bool del) {
     if (std::fclose(u->fp) != 0 && rc == 0) rc = errno ? errno : EIO;
   }
   if (!u->wrote) rc = 0;  // a file only read: its read errors are the reader's
-  if (!u->target.empty()) {
+  if (del && !u->target.empty()) {
+    // A replacing file given up: the earlier file stays as it was.
+    ::unlink(u->name.c_str());
+    del = false;
+    rc = 0;
+  } else if (!u->target.empty()) {
     // A replacing file takes its name only when it was written whole; the
     // earlier file stays untouched otherwise.
     if (rc == 0 && std::rename(u->name.c_str(), u->target.c_str()) != 0) rc = errno;

@@ -28,7 +28,8 @@ void uopen_memory(int unit, std::string_view text = {});
 int uclose(int unit, bool del = false);
 // Opens a file that replaces `name` as a whole: the text goes to a temporary
 // file in the same folder and takes the name when uclose finds every write
-// done, so a failure leaves the earlier file whole. 0 on success.
+// done, so a failure leaves the earlier file whole; closed with del it is
+// given up. 0 on success.
 int uopen_replace(int unit, std::string_view name);
 // Notes a file that cannot be written (told on standard error); returns 2.
 int ufail(std::string_view name, int err);
