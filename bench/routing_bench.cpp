@@ -1,6 +1,7 @@
 // Timing of flood routing: the default run of 1000 steps of 0.1 h (steady
 // start, steps, result file) and the single box-scheme step, on a branch of
-// 200 and of 1024 positions carrying a flood wave. The counter ms_per_step
+// 200 and of 1024 positions carrying a flood wave, and the run on 1024
+// positions with a weir, a gate and a culvert. The counter ms_per_step
 // is the wall time of one step of the run.
 #include <benchmark/benchmark.h>
 
@@ -64,6 +65,32 @@ void branch(int ns) {
   riv::cinput.filres = "rxres_bench";
 }
 
+// The same channel with a weir (crest 1 m above the bed), a gate (opening
+// 3 m: weir flow at low discharge, gate flow at the flood peak) and a box
+// culvert (30 x 6 m) at a third, half and two thirds of its length.
+void structures(int ns) {
+  riv::Ccs& c = riv::ccs;
+  const int at[3] = {ns / 3, ns / 2, 2 * ns / 3};
+  int r = 12;
+  for (int k = 0; k < 3; ++k) {
+    const int n = at[k];
+    const float bed = riv::creach.dzsec(n);
+    const int len = k == 2 ? 5 : 4;
+    c.tabc(r, 1) = static_cast<float>(len);
+    c.tabc(r + 1, 1) = static_cast<float>(n);
+    c.tabc(r + 1, 2) = k == 0 ? 2.0f : k == 1 ? 3.0f : 11.0f;
+    c.tabc(r + 2, 1) = k == 0 ? bed + 1.0f : bed;
+    c.tabc(r + 2, 2) = k == 2 ? 30.0f : 40.0f;
+    c.tabc(r + 3, 1) = k == 0 ? 0.58f : k == 1 ? 3.0f : 6.0f;
+    c.tabc(r + 3, 2) = k == 2 ? 60.0f : 1.0f;
+    if (k == 2) c.tabc(r + 4, 1) = 0.5f;
+    riv::creach.ifix(n) = 1;
+    r += len;
+  }
+  c.tabc(r, 1) = 0;
+  c.nstruc = 5;
+}
+
 void BM_routing_run(benchmark::State& state) {
   const int ns = static_cast<int>(state.range(0));
   double seconds = 0.0;
@@ -80,6 +107,24 @@ void BM_routing_run(benchmark::State& state) {
   std::remove("rxres_bench");
 }
 BENCHMARK(BM_routing_run)->Arg(200)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_routing_run_structures(benchmark::State& state) {
+  const int ns = static_cast<int>(state.range(0));
+  double seconds = 0.0;
+  long steps = 0;
+  for (auto _ : state) {
+    branch(ns);
+    structures(ns);
+    std::fflush(stdout);
+    const auto t0 = std::chrono::steady_clock::now();
+    riv::flow();
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    steps += 1000;
+  }
+  state.counters["ms_per_step"] = 1000.0 * seconds / static_cast<double>(steps);
+  std::remove("rxres_bench");
+}
+BENCHMARK(BM_routing_run_structures)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // One step during the rise of the flood (the inflow changes every step, so
 // the Newton iteration does real work).

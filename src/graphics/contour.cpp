@@ -273,8 +273,8 @@ std::string band_label(int b) {
 
 KeyBox key_box() {
   const float sk = gr_key_scale();
-  size_t longest = std::max(grcomt.TITLGR.trimmed().size(), grcomt.SUBTGR.trimmed().size());
-  longest = std::min<size_t>(longest, 80);
+  // The title and subtitle start 12 pixels in and end clear of the hide box.
+  size_t longest = std::max(grcomt.TITLGR.trimmed().size(), grcomt.SUBTGR.trimmed().size()) + 1;
   std::vector<int> bands = key_bands();
   for (int b : bands) longest = std::max(longest, band_label(b).size() + 6);
   if (c.edit) longest = std::max<size_t>(longest, 18);

@@ -108,7 +108,9 @@ Box message_place(int w, int h) {
   }
   b.x = ox;
   b.y = oy - h;
-  for (const Box& a : avoid) b.y = std::min(b.y, a.y - 4 - h);
+  for (const Box& a : avoid)
+    if (a.meets(Box{b.x, 0, b.w, oy})) b.y = std::min(b.y, a.y - 4 - h);
+  b.y = std::max(b.y, 0);
   return b;
 }
 
@@ -589,6 +591,8 @@ const bool g_hooks_installed = (install_hooks(), true);
 void grmesg(std::string_view text) {
   (void)g_hooks_installed;
   GrComn& c = grcomn;
+  // One line: a text written as a record ends at its line break.
+  text = text.substr(0, text.find('\n'));
   if (trim_right(text).empty()) {
     if (g_msg.shown) {
       dlg_restore(g_msg.bx, g_msg.by, g_msg.bw, g_msg.bh);

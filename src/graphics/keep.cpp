@@ -159,6 +159,30 @@ void bitmap_out(const GrImage& im, std::string_view name, double x0, double y0, 
 
 // ---- Loading keep files ----
 
+// Reads n values of the points of a fill, as many per line as written;
+// false at the end of the file or on a value that cannot be read.
+bool read_values(int unit, size_t n, std::vector<float>& vals) {
+  std::string value;
+  vals.clear();
+  while (vals.size() < n) {
+    if (uread(unit, value) != 0) return false;
+    size_t p = 0;
+    while (vals.size() < n) {
+      p = value.find_first_not_of(" ,", p);
+      if (p == std::string::npos) break;
+      size_t e = value.find_first_of(" ,", p);
+      std::string_view tok(value.data() + p, (e == std::string::npos ? value.size() : e) - p);
+      if (tok[0] == '/') return false;
+      float v = 0.0f;
+      if (fread_list(tok, {v}) != 0) return false;
+      vals.push_back(v);
+      p = e;
+      if (p == std::string::npos) break;
+    }
+  }
+  return true;
+}
+
 // Reads one keep file into the cache. Returns false when loading must stop
 // (cache full).
 bool load_file(int unit, const std::string& name) {
@@ -177,28 +201,8 @@ bool load_file(int unit, const std::string& name) {
   auto next = [&](std::initializer_list<FTarget> t) {
     return uread(unit, value) == 0 && fread_list(value, t) == 0;
   };
-  // Reads n values of the points of a fill, as many per line as written.
   std::vector<float> vals;
-  auto values = [&](size_t n) {
-    vals.clear();
-    while (vals.size() < n) {
-      if (uread(unit, value) != 0) return false;
-      size_t p = 0;
-      while (vals.size() < n) {
-        p = value.find_first_not_of(" ,", p);
-        if (p == std::string::npos) break;
-        size_t e = value.find_first_of(" ,", p);
-        std::string_view tok(value.data() + p, (e == std::string::npos ? value.size() : e) - p);
-        if (tok[0] == '/') return false;
-        float v = 0.0f;
-        if (fread_list(tok, {v}) != 0) return false;
-        vals.push_back(v);
-        p = e;
-        if (p == std::string::npos) break;
-      }
-    }
-    return true;
-  };
+  auto values = [&](size_t n) { return read_values(unit, n, vals); };
   add_elem(kColour, 0, 0);
   double xorg = grcomn.XORGR;
   while (uread(unit, line) == 0) {

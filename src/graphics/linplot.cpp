@@ -232,7 +232,42 @@ void help() {
             "  Smooth  reduces wiggles", " RRotate  rotate line relativ to origin"});
 }
 
+// A box in device pixels (x0 < x1, y0 < y1).
+struct PixBox {
+  float x0, y0, x1, y1;
+  bool meets(const PixBox& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
+};
+
+// The key's box in device pixels, when it is shown.
+bool key_pixels(PixBox& p);
+
+// Values written at the nodes of line l (label level 2): a value that would
+// cover one written before, or lie under the key, is left out.
+void node_values(int l, const std::vector<float>& ye, std::vector<PixBox>& taken) {
+  const int n = g.nper[l], f = g.first[l];
+  // Lines handed over without values of their own are labelled with the
+  // plotted quantity.
+  const bool own =
+      g.values && std::any_of(g.values + f, g.values + f + n, [](float v) { return v != 0.0f; });
+  for (int i = 0; i < n; ++i) {
+    const std::string t = one_line(fformat("(f9.3)", {own ? g.values[f + i] : g.y[f + i]}));
+    const size_t lead = std::min(t.find_first_not_of(' '), t.size());
+    float xd = 0, yd = 0;
+    grdevc(g.x[f + i], ye[i], xd, yd);
+    const PixBox b{xd + 6.0f * static_cast<float>(lead), yd - 9.0f,
+                   xd + 6.0f * static_cast<float>(t.size()), yd + 2.0f};
+    if (std::any_of(taken.begin(), taken.end(), [&](const PixBox& o) { return o.meets(b); }))
+      continue;
+    taken.push_back(b);
+    grmov2(g.x[f + i], ye[i]);
+    granot(t);
+  }
+}
+
 void draw_lines() {
+  std::vector<PixBox> taken;
+  PixBox key{};
+  if (g.label == 2 && key_pixels(key)) taken.push_back(key);
   for (int l = 0; l < g.nline; ++l) {
     const int n = g.nper[l], f = g.first[l];
     if (n < 1) continue;
@@ -248,18 +283,11 @@ void draw_lines() {
           grdrw2(g.x[f + i], ye[i]);
       }
       if (g.label > 0) {
-        // Lines handed over without values of their own are labelled with
-        // the plotted quantity.
-        const bool own = g.values && std::any_of(g.values + f, g.values + f + n,
-                                                 [](float v) { return v != 0.0f; });
         for (int i = 0; i < n; ++i) {
           grmov2(g.x[f + i], ye[i]);
           grsymb((code / 100) * 100 + 14);
-          if (g.label == 2) {
-            grmov2(g.x[f + i], ye[i]);
-            granot(one_line(fformat("(f9.3)", {own ? g.values[f + i] : g.y[f + i]})));
-          }
         }
+        if (g.label == 2) node_values(l, ye, taken);
       }
       grdash(1);
     }
@@ -289,6 +317,17 @@ KeyBox key_box() {
     }
   return gr_key_place((static_cast<float>(longest) * 6.0f + 26.0f) * sk,
                       (static_cast<float>(rows) * kRow + 8.0f) * sk);
+}
+
+bool key_pixels(PixBox& p) {
+  if (grcomn.IKEYGR < 1 || !gr_screen_mode(grcomn.IMODGR)) return false;
+  grdump();
+  grclip(0);
+  const KeyBox b = key_box();
+  grdevc(b.x, b.y + b.h, p.x0, p.y0);
+  grdevc(b.x + b.w, b.y, p.x1, p.y1);
+  grclip(1);
+  return true;
 }
 
 void draw_key() {

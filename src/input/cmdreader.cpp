@@ -176,6 +176,55 @@ Words take_words(FStr<128>& cline, FStr<128>& word, int& lw, int lulst) {
   }
 }
 
+// The end of an include file (">>" or its last line) returns to the file
+// that included it; false when lu is not an include file.
+bool leave_include(int& lu, int lulst) {
+  rd.nclose = 0;  // the end of a file closes no option level
+  if (!in_include(lu)) return false;
+  fwrite(lulst, "('/end_include')");
+  uclose(lu);
+  lu = rd.inc.back().parent;
+  rd.inc.pop_back();
+  return true;
+}
+
+// ">>" or the end of the main file ends the caller's block; the line is read
+// again by the outer call.
+void end_block(int lu, int lulst, bool eof) {
+  --rd.level;
+  if (rd.level == 0) fwrite(lulst, "(1x,a)", {">>"});
+  if (!eof) ubackspace(lu);
+  if (rd.level < 0) {
+    rd.level = 0;
+    rd.ncall = 0;
+  }
+}
+
+// A line ">>name": the number of the block it opens, or 0 when it ends the
+// caller's block (another block begins) or, at the outer level, the reading.
+int block_line(std::span<const Key> keys, std::string_view w, int lu, int lulst) {
+  if (int k = find_key(keys, w); k > 0) {
+    rd.nclose = 0;  // a line opening a block closes no option level
+    ++rd.level;
+    fwrite(lulst, rd.level == 1 ? "(1x,a,$)" : "(3x,a,$)", {w});
+    uendline(lulst);
+    return k;
+  }
+  close_levels(lulst);
+  --rd.level;
+  if (rd.level >= 0) {
+    // Another block begins: end the caller's block, the outer call reads it again.
+    ubackspace(lu);
+    return 0;
+  }
+  // Not a block name at the outer level: the reading ends here.
+  rd.level = 0;
+  rd.ncall = 0;
+  iierr(2, cut128("command unknown> " + std::string(w)), lulst);
+  write_keylist(keys, lulst);
+  return 0;
+}
+
 }  // namespace
 
 void iicmd_reset() {
@@ -235,46 +284,11 @@ int iicmd(std::span<const Key> keys, FStr<128>& cline, int& lu, int lulst, int& 
     }
 
     if (w == ">>") {
-      rd.nclose = 0;  // the end of a file closes no option level
-      if (in_include(lu)) {
-        fwrite(lulst, "('/end_include')");
-        uclose(lu);
-        lu = rd.inc.back().parent;
-        rd.inc.pop_back();
-        continue;
-      }
-      --rd.level;
-      if (rd.level == 0) fwrite(lulst, "(1x,a)", {">>"});
-      if (!eof) ubackspace(lu);
-      if (rd.level < 0) {
-        rd.level = 0;
-        rd.ncall = 0;
-      }
+      if (leave_include(lu, lulst)) continue;
+      end_block(lu, lulst, eof);
       return 0;
     }
-
-    if (w.size() >= 2 && w[0] == '>' && w[1] == '>') {
-      if (int k = find_key(keys, w); k > 0) {
-        rd.nclose = 0;  // a line opening a block closes no option level
-        ++rd.level;
-        fwrite(lulst, rd.level == 1 ? "(1x,a,$)" : "(3x,a,$)", {w});
-        uendline(lulst);
-        return k;
-      }
-      close_levels(lulst);
-      --rd.level;
-      if (rd.level >= 0) {
-        // Another block begins: end the caller's block, the outer call reads it again.
-        ubackspace(lu);
-        return 0;
-      }
-      // Not a block name at the outer level: the reading ends here.
-      rd.level = 0;
-      rd.ncall = 0;
-      iierr(2, cut128("command unknown> " + std::string(w)), lulst);
-      write_keylist(keys, lulst);
-      return 0;
-    }
+    if (w.size() >= 2 && w[0] == '>' && w[1] == '>') return block_line(keys, w, lu, lulst);
 
     if (int k = find_key(keys, w); k > 0) {
       close_levels(lulst);

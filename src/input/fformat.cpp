@@ -95,89 +95,11 @@ class Parser {
         return fault();
       }
       if (c == '\'' || c == '"') {
-        ++p_;
-        Tok t{kLit};
-        t.quote = c;
-        t.lit_off = static_cast<int>(p_);
-        while (true) {
-          if (p_ >= f_.size()) return fault();
-          if (f_[p_] == c) {
-            if (p_ + 1 < f_.size() && f_[p_ + 1] == c) {
-              p_ += 2;
-              continue;
-            }
-            break;
-          }
-          ++p_;
-        }
-        t.lit_len = static_cast<int>(p_) - t.lit_off;
-        ++p_;
-        add(t);
+        if (!literal(c)) return fault();
         continue;
       }
       ++p_;
-      switch (u) {
-        case 'H': {  // Hollerith literal nHtext
-          if (rep < 1 || p_ + rep > f_.size()) return fault();
-          Tok t{kLit};
-          t.lit_off = static_cast<int>(p_);
-          t.lit_len = rep;
-          p_ += rep;
-          add(t);
-          break;
-        }
-        case 'X': {
-          Tok t{kSkip};
-          t.w = rep < 0 ? 1 : rep;
-          add(t);
-          break;
-        }
-        case '/': {
-          Tok t{kSlash};
-          t.rep = rep < 0 ? 1 : rep;
-          add(t);
-          break;
-        }
-        case '$':
-        case '\\': add(Tok{kDollar}); break;
-        case ':': add(Tok{kColon}); break;
-        case 'T': {
-          Tok t{kTab};
-          skip();
-          if (p_ < f_.size() && (f_[p_] == 'L' || f_[p_] == 'l')) t.kind = kTabL, ++p_;
-          else if (p_ < f_.size() && (f_[p_] == 'R' || f_[p_] == 'r')) t.kind = kTabR, ++p_;
-          skip();
-          t.w = number();
-          if (t.w < 0 || (t.kind == kTab && t.w < 1)) return fault();
-          add(t);
-          break;
-        }
-        case 'B':  // BN, BZ: blank control, no effect on output
-          skip();
-          if (p_ < f_.size() && std::strchr("NZnz", f_[p_])) { ++p_; break; }
-          return fault();
-        case 'S':  // S, SS, SP sign control (ignored) or ES
-          skip();
-          if (p_ < f_.size() && (f_[p_] == 'E' || f_[p_] == 'e')) {
-            ++p_;
-            if (!data(kSci, rep)) return fault();
-            break;
-          }
-          if (p_ < f_.size() && std::strchr("SPsp", f_[p_])) ++p_;
-          break;
-        case 'E':
-          if (p_ < f_.size() && (f_[p_] == 'S' || f_[p_] == 's')) {
-            ++p_;
-            if (!data(kSci, rep)) return fault();
-            break;
-          }
-          if (!data(kExp, rep)) return fault();
-          break;
-        case 'I': case 'F': case 'D': case 'G': case 'A': case 'L':
-          if (!data(u, rep)) return fault();
-          break;
-        default: return fault();
-      }
+      if (!descriptor(u, rep)) return fault();
     }
     for (; depth > 1; --depth) add(Tok{kClose});  // unclosed groups end with the format
     add(Tok{kClose});
@@ -186,6 +108,98 @@ class Parser {
   }
 
  private:
+  // A quoted literal from the opening quote c on (a doubled quote stands for
+  // one); false when the format ends inside it.
+  bool literal(char c) {
+    ++p_;
+    Tok t{kLit};
+    t.quote = c;
+    t.lit_off = static_cast<int>(p_);
+    while (true) {
+      if (p_ >= f_.size()) return false;
+      if (f_[p_] == c) {
+        if (p_ + 1 < f_.size() && f_[p_ + 1] == c) {
+          p_ += 2;
+          continue;
+        }
+        break;
+      }
+      ++p_;
+    }
+    t.lit_len = static_cast<int>(p_) - t.lit_off;
+    ++p_;
+    add(t);
+    return true;
+  }
+
+  // The edit descriptor u with repeat count rep (-1: none) after its letter;
+  // false when it is malformed.
+  bool descriptor(char u, int rep) {
+    switch (u) {
+      case 'H': {  // Hollerith literal nHtext
+        if (rep < 1 || p_ + rep > f_.size()) return false;
+        Tok t{kLit};
+        t.lit_off = static_cast<int>(p_);
+        t.lit_len = rep;
+        p_ += rep;
+        add(t);
+        break;
+      }
+      case 'X': {
+        Tok t{kSkip};
+        t.w = rep < 0 ? 1 : rep;
+        add(t);
+        break;
+      }
+      case '/': {
+        Tok t{kSlash};
+        t.rep = rep < 0 ? 1 : rep;
+        add(t);
+        break;
+      }
+      case '$':
+      case '\\': add(Tok{kDollar}); break;
+      case ':': add(Tok{kColon}); break;
+      case 'T': {
+        Tok t{kTab};
+        skip();
+        if (p_ < f_.size() && (f_[p_] == 'L' || f_[p_] == 'l')) t.kind = kTabL, ++p_;
+        else if (p_ < f_.size() && (f_[p_] == 'R' || f_[p_] == 'r')) t.kind = kTabR, ++p_;
+        skip();
+        t.w = number();
+        if (t.w < 0 || (t.kind == kTab && t.w < 1)) return false;
+        add(t);
+        break;
+      }
+      case 'B':  // BN, BZ: blank control, no effect on output
+        skip();
+        if (p_ < f_.size() && std::strchr("NZnz", f_[p_])) { ++p_; break; }
+        return false;
+      case 'S':  // S, SS, SP sign control (ignored) or ES
+        skip();
+        if (p_ < f_.size() && (f_[p_] == 'E' || f_[p_] == 'e')) {
+          ++p_;
+          if (!data(kSci, rep)) return false;
+          break;
+        }
+        if (p_ < f_.size() && std::strchr("SPsp", f_[p_])) ++p_;
+        break;
+      case 'E':
+        if (p_ < f_.size() && (f_[p_] == 'S' || f_[p_] == 's')) {
+          ++p_;
+          if (!data(kSci, rep)) return false;
+          break;
+        }
+        if (!data(kExp, rep)) return false;
+        break;
+      case 'I': case 'F': case 'D': case 'G': case 'A': case 'L':
+        if (!data(u, rep)) return false;
+        break;
+      default: return false;
+    }
+    return true;
+  }
+
   void skip() {
     while (p_ < f_.size() && (f_[p_] == ' ' || f_[p_] == '\t')) ++p_;
   }

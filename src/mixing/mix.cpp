@@ -12,6 +12,7 @@
 #include "input/units.hpp"
 #include "mixing/mixing.hpp"
 #include "numerics/numerics.hpp"
+#include "numerics/steps.hpp"
 #include "sections/sections.hpp"
 #include "steady/steady.hpp"
 
@@ -302,15 +303,15 @@ int mix_run() {
     return 1;
   }
   fwrite(kStdout, "(' >Q(tube)',f7.2,'m3/s >timestep',f8.1,'s')", {dq0, dt});
-  const double q = 3600.0 * static_cast<double>(cunit.tend) / static_cast<double>(dt);
-  if (!(dt > 0.0f) || !std::isfinite(dt) || !(q < 1.0e9)) {
-    iimesg("no usable time step for mixing (check cfl and end time)");
+  std::string why;
+  const int nstep = count_steps(3600.0 * static_cast<double>(cunit.tend), dt, why);
+  if (nstep == 0) {
+    iimesg("no usable time step for mixing: " + why);
     da_close(f);
     return 1;
   }
-  // At least two steps, so that a run shorter than one step writes a block.
-  const int nstep = q < 1.0 ? 1 : static_cast<int>(q);
-  const int steps = q < 1.0 ? 2 : nstep + 1;
+  // The first step writes the start state, so the run makes one step more.
+  const int steps = nstep + 1;
 
   for (int n = 1; n <= mxbr; ++n)
     for (int i = 1; i <= mxtube; ++i) cm.ctub(i, n) = 0.0f;

@@ -12,6 +12,7 @@
 
 #include "input/notify.hpp"
 #include "input/input.hpp"
+#include "numerics/steps.hpp"
 #include "routing/routing.hpp"
 #include "steady/steady.hpp"
 
@@ -150,6 +151,90 @@ void fill_panel(RoutingFrame& fr, float dzmax, float dqmax) {
   fr.panel[7] = std::string(static_cast<size_t>(std::clamp(fr.iter, 0, 40)), '.');
 }
 
+
+// The picture of the plotted item after step k, with the panel.
+void frame_after_step(RoutingFrame& fr, int k, int iter, float dzmax, float dqmax, bool& wait) {
+  const Creach& rc = creach;
+  RoutingItems& it = routing_items;
+  fr.step = k;
+  fr.iter = iter;
+  fr.item = it.item;
+  fr.option = it.item != it.prev ? 4 : 0;
+  it.prev = it.item;
+  fr.wait = wait;
+  wait = false;
+  cunit.kplot = -1;
+  set_title(201, 240, it.item == 2 ? "[m3/s]" : it.item == 3 ? "[m/s]" : "[m]");
+  for (int n = 1; n <= rc.nsec; ++n) vel(n) = rc.qsec(n) / std::max(rc.asec(n), 0.01f);
+  fill_panel(fr, dzmax, dqmax);
+}
+
+// Answer of the step menu; true when the run ends (eXit).
+bool answer(const RoutingView& view, bool& wait) {
+  const RoutingAnswer ans = view.poll ? view.poll() : RoutingAnswer::Continue;
+  RoutingItems& it = routing_items;
+  if (ans == RoutingAnswer::Waterlevel) it.item = 1;
+  if (ans == RoutingAnswer::Discharge) it.item = 2;
+  if (ans == RoutingAnswer::Velocity) it.item = 3;
+  if (ans == RoutingAnswer::Halt) wait = true;
+  return ans == RoutingAnswer::Exit;
+}
+
+void hydrograph_lines() {
+  const Creach& rc = creach;
+  for (int n = 1; n <= rc.nsec; ++n) {
+    if (rc.iout(n) <= 0) continue;
+    iiwrite(rc.iout(n), line(fformat("(i6,3f11.3)", {n, cunit.tstart, rc.qsec(n), rc.zwl(n)})),
+            cunit.lulst);
+  }
+}
+
+// The frame of the start state: arrays, titles and the three level lines.
+void start_frame(RoutingFrame& fr, int nsteps) {
+  Creach& rc = creach;
+  const int ns = rc.nsec;
+  set_title(81, 160, "Longitudinal Section");
+  set_title(161, 200, "[km]");
+  set_title(201, 240, "[m]");
+  for (int n = 1; n <= ns; ++n) {
+    xkm(n) = rc.xsec(n) * 0.001f;
+    zstart(n) = rc.zwl(n);
+    vel(n) = rc.qsec(n) / std::max(rc.asec(n), 0.01f);
+  }
+  fr.nsteps = nsteps;
+  fr.nsec = ns;
+  fr.xkm = xkm.data();
+  fr.zwl = rc.zwl.data();
+  fr.zstart = zstart.data();
+  fr.zbed = rc.zbed.data();
+  fr.qsec = rc.qsec.data();
+  fr.vel = vel.data();
+  fr.item = 1;
+  fr.option = 4;
+  cunit.kplot = -1;
+  fill_panel(fr, 0.0f, 0.0f);
+}
+
+// The steps of the run; returns false when a step had no downstream condition.
+bool time_loop(const RoutingView& view, RxWriter& w, RoutingFrame& fr, int nsteps, float t0) {
+  Cunit& cu = cunit;
+  bool wait = false;
+  for (int k = 1; k <= nsteps; ++k) {
+    // The time from the step count: a sum of steps would drift in single
+    // precision.
+    cu.tstart = t0 + static_cast<float>(k) * cu.dtime;
+    int iter;
+    float dzmax, dqmax;
+    if (flow1(iter, dzmax, dqmax) != 0) return false;
+    write_state(w, 5 + k, cu.tstart);
+    frame_after_step(fr, k, iter, dzmax, dqmax, wait);
+    if (view.step) view.step(fr);
+    if (answer(view, wait)) break;
+    hydrograph_lines();
+  }
+  return true;
+}
+
 }  // namespace
 
 void flow() { flow(routing_view); }
@@ -158,9 +243,11 @@ void flow(const RoutingView& view) {
   Creach& rc = creach;
   Cunit& cu = cunit;
   if (rc.nsec < 1) return;
-  // A time step that does not advance the model time would never reach the end.
-  if (!(cu.dtime > 0.0f)) {
-    show("time step must be positive");
+  std::string why;
+  const int nsteps = count_steps(static_cast<double>(cu.tend) - static_cast<double>(cu.tstart),
+                                 cu.dtime, why);
+  if (nsteps == 0) {
+    show(why);
     return;
   }
 
@@ -168,103 +255,34 @@ void flow(const RoutingView& view) {
   int ierr = 0;
   bkwat(ierr, 1);
   if (ierr != 0) return;
-  const int ns = rc.nsec;
 
   // Result file: header, chainages, the start state and two end markers.
   const std::string fname = cinput.filres.str();
   RxWriter w;
-  if (!w.open(fname, ns, cu.nbyte)) {
+  if (!w.open(fname, rc.nsec, cu.nbyte)) {
     show("Error opening: " + fname);
     return;
   }
   write_header(w);
   write_state(w, 5, cu.tstart);
 
-  set_title(81, 160, "Longitudinal Section");
-  set_title(161, 200, "[km]");
-  set_title(201, 240, "[m]");
-  for (int n = 1; n <= ns; ++n) {
-    xkm(n) = rc.xsec(n) * 0.001f;
-    zstart(n) = rc.zwl(n);
-  }
-
-  const float t0 = cu.tstart;
-  const float span = (cu.tend - cu.tstart) / cu.dtime;
   RoutingFrame fr;
-  fr.nsteps = static_cast<int>(std::clamp(std::trunc(span), 0.0f, 2.0e9f));
-  fr.nsec = ns;
-  fr.xkm = xkm.data();
-  fr.zwl = rc.zwl.data();
-  fr.zstart = zstart.data();
-  fr.zbed = rc.zbed.data();
-  fr.qsec = rc.qsec.data();
-  fr.vel = vel.data();
-  for (int n = 1; n <= ns; ++n) vel(n) = rc.qsec(n) / std::max(rc.asec(n), 0.01f);
-
-  // First picture: the three level lines.
-  fr.item = 1;
-  fr.option = 4;
-  cu.kplot = -1;
-  fill_panel(fr, 0.0f, 0.0f);
+  start_frame(fr, nsteps);
   if (view.start) view.start(fr);
-
-  int k = 0, r = 5;
-  bool failed = false, wait = false;
-  do {
-    ++k;
-    // The time from the step count: a sum of steps would drift in single
-    // precision and add a step at the end of a long run.
-    cu.tstart = t0 + static_cast<float>(k) * cu.dtime;
-    int iter;
-    float dzmax, dqmax;
-    if (flow1(iter, dzmax, dqmax) != 0) {
-      failed = true;
-      break;
-    }
-    ++r;
-    write_state(w, r, cu.tstart);
-
-    // Picture of the plotted item.
-    RoutingItems& it = routing_items;
-    fr.step = k;
-    fr.iter = iter;
-    fr.item = it.item;
-    fr.option = it.item != it.prev ? 4 : 0;
-    it.prev = it.item;
-    fr.wait = wait;
-    wait = false;
-    cu.kplot = -1;
-    set_title(201, 240, it.item == 2 ? "[m3/s]" : it.item == 3 ? "[m/s]" : "[m]");
-    for (int n = 1; n <= ns; ++n) vel(n) = rc.qsec(n) / std::max(rc.asec(n), 0.01f);
-    fill_panel(fr, dzmax, dqmax);
-    if (view.step) view.step(fr);
-
-    // Step menu.
-    const RoutingAnswer ans = view.poll ? view.poll() : RoutingAnswer::Continue;
-    if (ans == RoutingAnswer::Waterlevel) it.item = 1;
-    if (ans == RoutingAnswer::Discharge) it.item = 2;
-    if (ans == RoutingAnswer::Velocity) it.item = 3;
-    if (ans == RoutingAnswer::Halt) wait = true;
-    if (ans == RoutingAnswer::Exit) break;
-
-    // Hydrograph lines.
-    for (int n = 1; n <= ns; ++n) {
-      if (rc.iout(n) <= 0) continue;
-      iiwrite(rc.iout(n),
-              line(fformat("(i6,3f11.3)", {n, cu.tstart, rc.qsec(n), rc.zwl(n)})), cu.lulst);
-    }
-  } while (cu.tstart < cu.tend);
-
-  if (view.end) view.end();
+  const float t0 = cu.tstart;
+  const bool ok = time_loop(view, w, fr, nsteps, t0);
   const bool written = w.close();
   cu.tstart = t0;
-  if (failed) {
-    // The message of the step stays on the message line.
+  if (view.end) view.end(fr);
+  if (!ok) {
+    // The message of the failed step stays on the message line.
     show(cinput.cmesg.str());
   } else if (!written) {
     show("Error writing: " + fname);
   } else {
-    show(fformat("('>results on file ',a)", {cinput.filres}));
+    // The result line also ends the hydrograph files at exit.
+    cinput.cline = line(fformat("('>results on file ',a)", {cinput.filres.trimmed()}));
+    show(cinput.cline.str());
   }
 }
 

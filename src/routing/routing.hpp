@@ -27,15 +27,20 @@ namespace riv {
 // of position 0 is imposed; a `discharge` hydrograph with a positive value
 // fixes the discharge at its section, a level condition (`waterlevel`,
 // `froude`, `critical`, `slope`) its level, the change of an imposed level per
-// step being limited to `vcontr` * `dtime`. Structures and rating curves are
-// not evaluated here.
+// step being limited to `vcontr` * `dtime`.
 // iter: Newton iterations done (1..10); dzmax, dqmax: largest level (m) and
 // discharge (m3/s) corrections of the last iteration. The step has converged
 // when dzmax < 0.001 and dqmax < 0.1; after 10 iterations the last state is
 // kept all the same.
+// Rating curves, weirs, gates and culverts are internal conditions: the
+// discharge through them follows the formulas of the steady solver in place
+// of the momentum equation of their reach; side weirs and side gates take
+// water out of the branch. A `slope` condition is the normal-depth relation
+// Q = K(z) sqrt(S).
 // Returns 0, or 1 when the last section carries no condition the step can use
 // ("missing downstream boundary condition" on the message line, branch state
-// unchanged, iter = 0). Nothing is done (iter = 0) without sections or with a
+// unchanged, iter = 0), 2 when an iteration gives no finite correction (the
+// old state restored, the message on the message line). Nothing is done (iter = 0) without sections or with a
 // time step that is not positive. Works in fixed storage: nothing is allocated.
 int flow1(int& iter, float& dzmax, float& dqmax);
 
@@ -101,9 +106,11 @@ struct RoutingView {
   // items " WWaterlevel", " DDischarge", " VVelocity", " HHalt", " XeXit".
   // Return Continue when nothing is pending.
   std::function<RoutingAnswer()> poll;
-  // Called once after the last step (also after a failed step): grclos and
-  // grinit as in `start`, IN15GR = 0.
-  std::function<void()> end;
+  // Called once after the last step (also after a failed step) with the
+  // frame of the last picture: the last picture stays in the plot control
+  // loop until the user leaves it; then grclos and grinit as in `start`,
+  // IN15GR = 0.
+  std::function<void(const RoutingFrame&)> end;
 };
 
 // The view used by flow(); shows nothing until the window front end sets it.
@@ -122,12 +129,13 @@ extern RoutingItems routing_items;
 
 // ---- Routing run ----
 
-// The Branch -> Routing command: steady start with bkwat, then steps of
-// `dtime` from `tstart` while the model time is below `tend` (at least one),
+// The Branch -> Routing command: steady start with bkwat, then the steps of
+// `dtime` from `tstart` to `tend` that count_steps gives (at least one),
 // each written to the result file `filres` (unit `luaux`) and shown through
 // the view; hydrograph lines "(i6,3f11.3)" (position, time, discharge, level)
 // go to the output files of positions with `iout` > 0. Ends with
-// ">results on file <filres>" on the message line and `tstart` restored.
+// ">results on file <filres>" on the message line and in `cline` (so that it
+// ends the hydrograph files at exit), and `tstart` restored.
 // A step without a usable downstream condition ends the run with its message
 // and returns; the result file then ends after the last complete state.
 void flow();

@@ -13,6 +13,7 @@
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
 #include "input/units.hpp"
+#include "numerics/steps.hpp"
 #include "sections/sections.hpp"
 #include "sediment/sediment.hpp"
 #include "steady/steady.hpp"
@@ -157,8 +158,13 @@ EvolResult evol_run() {
     r.ierr = 1;
     return r;
   }
-  const double steps = u.dtime > 0.0f ? std::floor(static_cast<double>(u.tend) / u.dtime) : 0.0;
-  r.nstep = static_cast<int>(std::clamp(steps, 0.0, static_cast<double>(INT_MAX)));
+  std::string why;
+  r.nstep = count_steps(u.tend, u.dtime, why);
+  if (r.nstep == 0) {
+    iimesg(why);
+    r.ierr = 1;
+    return r;
+  }
   int ichoice = 0;
   eprog(0, ichoice, r.nstep);
   const float tsave = u.tstart;

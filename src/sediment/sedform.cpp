@@ -1,7 +1,7 @@
 // Reading the values typed into the forms of the sediment tools.
 #include <cmath>
 
-#include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/freeread.hpp"
 #include "sediment/sediment.hpp"
 
@@ -22,7 +22,7 @@ bool SedForm::number(int i, float& v) const {
     for (char ch : label(i).view())
       if (ch != '>' && !(ch == ' ' && (name.empty() || name.back() == ' '))) name += ch;
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    grmesg(name + ": \"" + std::string(text(i)).substr(0, len_trim(text(i))) + "\" is not a number");
+    iimesg(name + ": \"" + std::string(text(i)).substr(0, len_trim(text(i))) + "\" is not a number");
     return false;
   }
   v = r;

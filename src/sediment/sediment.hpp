@@ -87,7 +87,8 @@ struct EvolPicture {
 // The information panel drawn over the picture from step 1 on, with clipping
 // off, in the plot's pixel frame: a box x -10..205, y -20..80 filled with
 // colour -1 and framed with colour 1; in colour 0 the texts text(i) at
-// (x(i), y(i)) and a line from (-5, 63) to (200, 63).
+// (x(i), y(i)) and a line from (-5, 63) to (200, 63). The window draws this
+// layout moved up and right into the plot area, clear of the axis labels.
 struct EvolPanel {
   static constexpr int ntext = 5;
   Arr<std::string, ntext> text;

@@ -23,8 +23,14 @@ float g_y[kEvolPoints];
 // Marks a point without a value in the pictures of the run.
 constexpr float kMissing = -9999.0f;
 
-// The information panel in pixels from the plot origin (y upwards).
-constexpr float kPanelX = -10.0f, kPanelY = -20.0f, kPanelW = 215.0f, kPanelH = 100.0f;
+// The information panel in pixels from the plot origin (y upwards): its
+// layout (box -10..205 by -20..80, texts and rule from 0) moved by (kPanelDx,
+// kPanelDy) into the plot area, so that it leaves the axis labels free; the
+// progress bar of the run lies in its lower part, below the texts.
+constexpr float kPanelDx = 12.0f, kPanelDy = 22.0f;
+constexpr float kPanelX = -10.0f + kPanelDx, kPanelY = -20.0f + kPanelDy;
+constexpr float kPanelW = 215.0f, kPanelH = 100.0f;
+constexpr float kPanelBeamTop = 20.0f;
 
 void form(SedForm& f) { grinfo(f.n, &f.label(1), &f.value(1)); }
 
@@ -81,17 +87,23 @@ void panel(const EvolPanel& p) {
   grfram(bx, by, 0, 1);
   grcolr(0);
   for (int i = 1; i <= EvolPanel::ntext; ++i) {
-    grmov2(p.x(i), p.y(i));
+    grmov2(p.x(i) + kPanelDx, p.y(i) + kPanelDy);
     granot(p.text(i));
   }
-  grmov2(-5.0f, 63.0f);
-  grdrw2(200.0f, 63.0f);
+  grmov2(-5.0f + kPanelDx, 63.0f + kPanelDy);
+  grdrw2(200.0f + kPanelDx, 63.0f + kPanelDy);
   grdump();
   grclip(1);
   grflip();
 }
 
-void beam(int i, int n, std::string_view t) { grbeam(i, n, t); }
+void beam(int i, int n, std::string_view t) {
+  GrComn& c = grcomn;
+  const float top = c.YBEAMGR;
+  c.YBEAMGR = kPanelBeamTop;
+  grbeam(i, n, t);
+  c.YBEAMGR = top;
+}
 
 int menu(Arr<FStr<18>, 23>& items, int n) {
   int ich = 100;

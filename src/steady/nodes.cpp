@@ -125,72 +125,108 @@ float zcrit(int n, float q, float fr) {
   return zm + creach.dzsec(n);
 }
 
-float znode(int n, float eoth, int& istat) {
-  Ccs& c = ccs;
+namespace {
+
+// The first level condition (waterlevel, froude/critical, slope) of position
+// n decides its level; istat as for znode. Returns false when there is none.
+bool level_condition(int n, float& z, int& istat) {
   Creach& rc = creach;
-  const int ient = istat;
-  istat = -1;
+  Ccs& c = ccs;
   const int nn = std::max(n, 1);
-  float z = 0.0f;
   bool done = false;
-
-  // Level conditions: the first one at the position decides.
-  if (c.nstruc >= 1 && c.tabc(1, 1) >= 1.0f) {
-    walk_records([&](int r, int len, int pos, int kind) {
-      if (pos != n || len < 3) return false;
-      if (kind == 6) {
-        const float zb = at_time(r, len);
-        const float zc = zcrit(nn, rc.qsec(nn), 1.0f);
-        if (zc > zb) {
-          // A given level below critical cannot be held from downstream.
-          istat = 1;
-          z = n > 0 ? zc : zb;
-        } else {
-          istat = 0;
-          z = zb;
-        }
-      } else if (kind == 8) {
-        // The value is a Froude number; the criterion Q^2 B/(g A^3) is its square.
-        const float fr = at_time(r, len);
-        const float zf = zcrit(nn, rc.qsec(nn), fr * fr);
-        istat = fr >= 1.0f ? 1 : 0;
-        z = (n < rc.nsec && rc.zwl(n + 1) > zf) ? rc.zwl(n + 1) : zf;
-      } else if (kind == 9) {
-        // Normal depth: the level at which the section at its place (shift
-        // and bed change) has the conveyance Q / sqrt(S).
-        const float s = std::max(at_time(r, len), 1e-10f);
-        if (qsv < -9998.0f) qsv = rc.qsec(nn);
-        qsv = (rc.qsec(nn) + qsv) * 0.5f;
-        const float kr = qsv / std::sqrt(s);
-        const int isec = section_at(nn);
-        if (isec > 0) {
-          int it = 0;
-          cstab(isec, rc.dzsec(nn), cbedevol.dzb(nn), it);
-        }
-        float sl;
-        z = tab(c.ktab, c.ztab, kr, sl);
-        istat = 0;
+  if (c.nstruc < 1 || c.tabc(1, 1) < 1.0f) return false;
+  walk_records([&](int r, int len, int pos, int kind) {
+    if (pos != n || len < 3) return false;
+    if (kind == kTabLevel) {
+      const float zb = at_time(r, len);
+      const float zc = zcrit(nn, rc.qsec(nn), 1.0f);
+      if (zc > zb) {
+        // A given level below critical cannot be held from downstream.
+        istat = 1;
+        z = n > 0 ? zc : zb;
       } else {
-        return false;
+        istat = 0;
+        z = zb;
       }
-      done = true;
-      return true;
-    });
-  }
-  if (done) return z;
-  if (ient == -1) return 0.0f;
+    } else if (kind == kTabCritical) {
+      // The value is a Froude number; the criterion Q^2 B/(g A^3) is its square.
+      const float fr = at_time(r, len);
+      const float zf = zcrit(nn, rc.qsec(nn), fr * fr);
+      istat = fr >= 1.0f ? 1 : 0;
+      z = (n < rc.nsec && rc.zwl(n + 1) > zf) ? rc.zwl(n + 1) : zf;
+    } else if (kind == kTabSlope) {
+      // Normal depth: the level at which the section at its place (shift
+      // and bed change) has the conveyance Q / sqrt(S).
+      const float s = std::max(at_time(r, len), 1e-10f);
+      if (qsv < -9998.0f) qsv = rc.qsec(nn);
+      qsv = (rc.qsec(nn) + qsv) * 0.5f;
+      const float kr = qsv / std::sqrt(s);
+      const int isec = section_at(nn);
+      if (isec > 0) {
+        int it = 0;
+        cstab(isec, rc.dzsec(nn), cbedevol.dzb(nn), it);
+      }
+      float sl;
+      z = tab(c.ktab, c.ztab, kr, sl);
+      istat = 0;
+    } else {
+      return false;
+    }
+    done = true;
+    return true;
+  });
+  return done;
+}
 
-  // Discharge conditions: bisection on the level at which rating curves,
-  // weirs, gates, culverts and the local inflow pass the discharge.
+// Barrel length of a culvert at position n: the distance to the next
+// section (to the previous one at the end of the branch).
+float barrel_length(int n) {
+  const Creach& rc = creach;
+  if (n < rc.nsec) return std::fabs(rc.xsec(n) - rc.xsec(n + 1));
+  if (n > 1) return std::fabs(rc.xsec(n) - rc.xsec(n - 1));
+  return 0.0f;
+}
+
+// Discharge that the rating curves, structures and inflows of position n
+// pass at level zm with energy level e; istat becomes 2 when there is any.
+float relations_at(int n, float zm, float e, float eoth, float el, int& istat) {
+  float qs = 0.0f;
+  bool inflow = false;
+  walk_records([&](int r, int len, int pos, int kind) {
+    if (pos != n) return false;
+    if (kind == kTabInflow) {
+      // All inflows of the position are summed once, however many records.
+      if (!inflow) {
+        int kt;
+        float vl;
+        qs += qnode(n, kt, vl);
+        inflow = true;
+      }
+      istat = 2;
+      return false;
+    }
+    if (kind == kTabHq || kind == kTabWeir || kind == kTabGate || kind == kTabCulvert) {
+      const NodeRecord rec{r, len, pos, kind};
+      if (relation_valid(rec)) {
+        qs += node_relation(rec, zm, e, eoth, el);
+        istat = 2;
+      }
+    }
+    return false;
+  });
+  return qs;
+}
+
+// Bisection on the level at which the relations of position n pass the
+// discharge of the position, in the section table the caller built.
+float discharge_search(int n, float eoth, int& istat) {
+  Ccs& c = ccs;
+  const int nn = std::max(n, 1);
   const int nt = std::min(c.ntabv, mxtabv);
   float lo = c.ztab(1), hi = c.ztab(nt), zm = 0.5f * (lo + hi);
-  const float q = rc.qsec(nn);
+  const float q = creach.qsec(nn);
   const float g = cunit.grav;
-  float el = 0.0f;  // barrel length: distance to the next section (the previous one at the end)
-  if (nn < rc.nsec)
-    el = std::fabs(rc.xsec(nn) - rc.xsec(nn + 1));
-  else if (nn > 1)
-    el = std::fabs(rc.xsec(nn) - rc.xsec(nn - 1));
+  const float el = barrel_length(nn);
   for (int it = 0; it < 20; ++it) {
     zm = 0.5f * (lo + hi);
     float b;
@@ -202,65 +238,97 @@ float znode(int n, float eoth, int& istat) {
       float sl;
       zm = tab(c.atab, c.ztab, a, sl);
     }
+    // E = (Q/A)^2 / 2g + z
     const float e = (q / a) * (q / a) / (2.0f * g) + zm;
-    float qs = 0.0f;
-    bool inflow = false;
-    walk_records([&](int r, int len, int pos, int kind) {
-      if (pos != n) return false;
-      switch (kind) {
-        case 1: {
-          float sl;
-          int ie = 0;
-          qs += rmint1(table_rows(r, len), col_x(r), col_y(r), zm, sl, ie);
-          istat = 2;
-          break;
-        }
-        case 2: {
-          if (len < 4) break;
-          const float zc = c.tabc(r + 2, 1);
-          qs += rqweir(std::max(0.0f, e - zc), eoth - zc, c.tabc(r + 2, 2), c.tabc(r + 3, 1));
-          istat = 2;
-          break;
-        }
-        case 3: {
-          if (len < 4) break;
-          const float zc = c.tabc(r + 2, 1);
-          qs += rqgate(std::max(0.0f, e - zc), eoth - zc, zm - zc, c.tabc(r + 2, 2),
-                       c.tabc(r + 3, 1), 0.62f);
-          istat = 2;
-          break;
-        }
-        case 7:
-          // All inflows of the position are summed once, however many records.
-          if (!inflow) {
-            int kt;
-            float vl;
-            qs += qnode(n, kt, vl);
-            inflow = true;
-          }
-          istat = 2;
-          break;
-        case 11: {
-          if (len < 5) break;
-          const float zc = c.tabc(r + 2, 1);
-          int itype = c.ldebug == 1 ? -1 : 0;
-          qs += rqculv(std::max(0.0f, e - zc), eoth - zc, std::max(0.0f, zm - zc), eoth - zc,
-                       c.tabc(r + 2, 2), c.tabc(r + 3, 1), el, c.tabc(r + 3, 2), c.tabc(r + 4, 1),
-                       itype);
-          istat = 2;
-          break;
-        }
-        default:
-          break;
-      }
-      return false;
-    });
+    const float qs = relations_at(n, zm, e, eoth, el, istat);
     if (q > qs)
       lo = zm;
     else
       hi = zm;
     if (std::fabs(hi - lo) <= cunit.epsz) break;
   }
+  return zm;
+}
+
+}  // namespace
+
+int node_records(NodeRecord* out, int cap) {
+  int m = 0;
+  walk_records([&](int r, int len, int pos, int kind) {
+    if (m >= cap) return true;
+    out[m++] = NodeRecord{r, len, pos, kind};
+    return false;
+  });
+  return m;
+}
+
+float node_at_time(const NodeRecord& rec) { return at_time(rec.row, rec.len); }
+
+bool relation_valid(const NodeRecord& rec) {
+  switch (rec.kind) {
+    case kTabHq:
+      return rec.len >= 3;
+    case kTabWeir:
+    case kTabGate:
+    case kTabSideWeir:
+    case kTabSideGate:
+      return rec.len >= 4;
+    case kTabCulvert:
+      return rec.len >= 5;
+    default:
+      return false;
+  }
+}
+
+float node_relation(const NodeRecord& rec, float z, float e, float eoth, float el) {
+  const Ccs& c = ccs;
+  const int r = rec.row;
+  switch (rec.kind) {
+    case kTabHq: {
+      float sl;
+      int ie = 0;
+      return rmint1(table_rows(r, rec.len), col_x(r), col_y(r), z, sl, ie);
+    }
+    case kTabWeir: {
+      const float zc = c.tabc(r + 2, 1);
+      return rqweir(std::max(0.0f, e - zc), eoth - zc, c.tabc(r + 2, 2), c.tabc(r + 3, 1));
+    }
+    case kTabGate: {
+      const float zc = c.tabc(r + 2, 1);
+      return rqgate(std::max(0.0f, e - zc), eoth - zc, z - zc, c.tabc(r + 2, 2), c.tabc(r + 3, 1),
+                    0.62f);
+    }
+    case kTabCulvert: {
+      const float zc = c.tabc(r + 2, 1);
+      int itype = c.ldebug == 1 ? -1 : 0;
+      return rqculv(std::max(0.0f, e - zc), eoth - zc, std::max(0.0f, z - zc), eoth - zc,
+                    c.tabc(r + 2, 2), c.tabc(r + 3, 1), el, c.tabc(r + 3, 2), c.tabc(r + 4, 1),
+                    itype);
+    }
+    default:
+      return 0.0f;
+  }
+}
+
+float side_outflow(const NodeRecord& rec, float z) {
+  const Ccs& c = ccs;
+  const int r = rec.row;
+  // The water leaves the branch over the side crest into free air.
+  constexpr float kOutside = -1.0e10f;  // m, level beyond a side structure
+  const float zc = c.tabc(r + 2, 1);
+  if (rec.kind == kTabSideWeir) return rqweir(z - zc, kOutside, c.tabc(r + 2, 2), c.tabc(r + 3, 1));
+  if (rec.kind == kTabSideGate)
+    return rqgate(z - zc, kOutside, z - zc, c.tabc(r + 2, 2), c.tabc(r + 3, 1), 0.62f);
+  return 0.0f;
+}
+
+float znode(int n, float eoth, int& istat) {
+  const int ient = istat;
+  istat = -1;
+  float z = 0.0f;
+  if (level_condition(n, z, istat)) return z;
+  if (ient == -1) return 0.0f;
+  const float zm = discharge_search(n, eoth, istat);
   return istat == -1 ? 0.0f : zm;
 }
 

@@ -57,6 +57,29 @@ float zcrit(int n, float q, float fr);
 // The discharge search reads the section table the caller built with cstab.
 float znode(int n, float eoth, int& istat);
 
+// One record of the conditions and structures of the branch: its first row
+// in the common table, its length in rows, branch position and kind (1 hq,
+// 2 weir, 3 gate, 4 sideweir, 5 sidegate, 6 waterlevel, 7 inflow or
+// discharge, 8 froude or critical, 9 slope, 11 culvert).
+struct NodeRecord {
+  int row = 0, len = 0, pos = 0, kind = 0;
+};
+// The branch records in input order (load records of the mixing model left
+// out), at most cap of them; returns their number. The solvers that visit
+// every position many times index the records once with it.
+int node_records(NodeRecord* out, int cap);
+// Value of the time table of a condition record at time `tstart`.
+float node_at_time(const NodeRecord& rec);
+// True when the record holds all the values its kind needs.
+bool relation_valid(const NodeRecord& rec);
+// Discharge passed by a rating curve, weir, gate or culvert record at level z
+// with energy level e on its own side and eoth on the other (-1e10: free
+// outflow), as the level search of znode evaluates it; el: barrel length.
+float node_relation(const NodeRecord& rec, float z, float e, float eoth, float el);
+// Discharge leaving the branch over a side weir or through a side gate at
+// water level z (free outflow beside the branch); 0 for other records.
+float side_outflow(const NodeRecord& rec, float z);
+
 // Smoothed discharge of the `slope` condition, kept between calls; -9999
 // until the first evaluation.
 extern float qsv;

@@ -112,6 +112,39 @@ ls gr0*.jpg >/dev/null 2>&1 && fails "a JPG screen shot was made without a displ
 cp gr0001.png "$(dirname "$exe")/testrun/driver/headless_plot.png" 2>/dev/null
 rm -f gr0*.png
 
+# Refused input is named on the message line and what else was typed stays:
+# the velocity form keeps the level when the slope does not read, the
+# evolution form says why a time step 0 is refused, and 0 stream tubes are
+# refused at the prompt, before the quantity is asked for.
+run 0 "S
+V
+CSname=K3000
+Slope=abc
+Waterlevel=411.07
+D
+Slope=0.07
+D
+velo_table.txt
+X
+C
+B
+E
+duration=2
+timestep=0
+D
+timestep=1
+D
+X
+F
+X" river.txt
+has stdout.txt 'Slope[%]: "abc" is not a number'
+has velo_table.txt "level  =   411.07m"
+has stdout.txt "time step [h]: must be above 0"
+run 2 "B
+T
+0" river.txt
+has stderr.txt '"0" is below 1'
+
 # A bed evolution run, then Escape in the File menu and a cancelled Open: the
 # model is not read again, so the water-level table still shows the changed
 # bed; and the plots after the run wait for their eXit again.

@@ -218,7 +218,8 @@ TEST_F(Cont, ViewerDrawsTheKeyAndTakesCommands) {
   EXPECT_EQ(menu[19].substr(0, 9), "-SShading");
 
   // Grid, Nearest at node (2, 3), a click on the key (contour editing on),
-  // Examine adding a level, Write as ESRI grid, eXit.
+  // Examine adding a level, Original (the viewer's items stay as they are),
+  // eXit.
   grcomn.IN15GR = 0;
   float ex = 0, ey = 0, kx = 0, ky = 0;
   grdevc(26.0f, 49.0f, ex, ey);
@@ -231,8 +232,10 @@ TEST_F(Cont, ViewerDrawsTheKeyAndTakesCommands) {
   grx_headless_event(kGrxButtonPress, static_cast<int>(kx), static_cast<int>(ky), 1);
   grdevc(60.0f, 40.0f, ex, ey);
   key(ex, ey, 'e');
+  key(ex, ey, 'o');
   key(ex, ey, 'x');
   grcont(g.x, g.y, z.data(), 5, 4, 5, titles, 0, -99.0f);
+  EXPECT_EQ(grctrl_menu().size(), 21u);
   std::vector<FStr<80>> h = grmesg_history();
   auto said = [&](std::string_view t) {
     for (const auto& m : h)

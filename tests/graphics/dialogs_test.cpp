@@ -128,6 +128,16 @@ TEST_F(Dialogs, RealPromptAsksAgainUntilANumberIsTyped) {
   grinpf("Discharge", f);
   EXPECT_EQ(f, 2.5f);
   EXPECT_EQ(grx_headless().beeps, 1);
+  EXPECT_EQ(grmesg_history().back().str(), "Discharge: \"abc\" is no real number");
+  // A count below the lowest allowed is refused at the prompt likewise.
+  int tubes = 4;
+  type("0");
+  type("12");
+  grinpi("number of streamtubes", tubes, 1);
+  EXPECT_EQ(tubes, 12);
+  EXPECT_EQ(grmesg_history().back().str(), "number of streamtubes: \"0\" is below 1");
+  grmesg("WARNING: K0000    not converged\n");  // a record: one line, no break drawn
+  EXPECT_EQ(grmesg_history().back().str(), "WARNING: K0000    not converged");
   // The old value is shown; the first key typed replaces it, Backspace and
   // the arrows edit, an empty answer keeps the value.
   int n = 7;

@@ -1,9 +1,12 @@
 // The line-plot viewer: option word, ranges, smoothing, statistics, slopes
 // and the nearest-node message.
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "graphics/graphics.hpp"
+#include "graphics/covered.hpp"
 #include "grfixture.hpp"
 
 namespace riv {
@@ -127,6 +130,84 @@ TEST_F(Klin, NearestNodeAndItsMessage) {
   EXPECT_EQ(grnear(4, 500, 0, xs, ys), -1);
   EXPECT_EQ(grnear_text(12.5f, -3.25f, 2, 17),
             "(X,Y)      12.500      -3.250 Line  2 Pnt  17");
+}
+
+// A profile in km over 0.08 % with a title longer than 60 characters:
+// Original keeps the viewer's items at 13 to 24, Slope lists -0.08 %,
+// Label writes the levels, Rotate by -0.08 % draws the line level, the
+// Query form takes "german" and names a field that does not read; after a
+// zoom and a pile of messages no text covers another.
+TEST_F(Klin, KmProfileSession) {
+  grinit(5, 12, "rivsim", "", 0);
+  grcomn.XKEYGR = 0, grcomn.YKEYGR = 10;
+  std::vector<float> x, y, v;
+  for (int i = 0; i <= 24; ++i) {
+    x.push_back(0.25f * static_cast<float>(i));
+    y.push_back(412.0f - 0.8f * x.back());
+    v.push_back(0.0f);
+  }
+  int nper[1] = {25}, isym[1] = {0}, ilin[1] = {101};
+  FStr<40> titl[1] = {"Water Level"};
+  FStr<240> titles = "Example reach km 0-6, gravel-bed river with weir, gate and culvert";
+  fassign(std::span<char>(titles.c + 160, 40), "Distance [km]");
+  fassign(std::span<char>(titles.c + 200, 40), "Level [m]");
+  grscpt({"O", "O", "S", "slope.txt", "L", "L", "Q", "Language=german", "D", "Q", "X-Units=abc", "D",
+          "C", "X"});
+  grklin(nper, isym, ilin, titl, 1, x.data(), y.data(), v.data(), titles, 4, -1);
+  EXPECT_EQ(grctrl_menu().size(), 24u);
+  EXPECT_EQ(grctrl_menu()[23].substr(0, 3), " ??");
+  EXPECT_NE(slurp("slope.txt").find("\n       2.000      -0.080\n"), std::string::npos);
+  bool level_label = false, zero_label = false;
+  for (const GrxCall& c : grx_headless().calls) {
+    level_label = level_label || (c.op == GrxCall::Op::Text && c.s == "  410.400");
+    zero_label = zero_label || (c.op == GrxCall::Op::Text && c.s == "    0.000");
+  }
+  EXPECT_TRUE(level_label);
+  EXPECT_FALSE(zero_label);
+  EXPECT_EQ(grcomn.LANGGR, 2);
+  grcomn.LANGGR = 1;
+  const auto h = grmesg_history();
+  EXPECT_TRUE(std::any_of(h.begin(), h.end(), [](const FStr<80>& m) {
+    return m.trimmed() == "X-Units: \"abc\" is not a number from 1 to 100";
+  }));
+
+  // Rotate about km 0 by -0.08 %: every node at the same height.
+  grscpt({"slope[%]=-0.08", "D"});
+  float s[4] = {0, 6, 406, 412};
+  grkli1(-11, s);
+  grx_headless().calls.clear();
+  grkli1(1, s);
+  for (const GrxCall& c : grx_headless().calls)
+    if (c.op == GrxCall::Op::Lines && c.y.size() > 2) {  // not the label ticks
+      EXPECT_LE(*std::max_element(c.y.begin(), c.y.end()) - *std::min_element(c.y.begin(), c.y.end()), 1);
+    }
+  grscpt({"slope[%]=0", "D"});
+  grkli1(-11, s);
+  grkli1(-4, s);  // labels off again, without the replot it queues
+  grcomn.ISCRGR = grcomn.NSCRGR = 0;
+
+  // Zoomed in where a tick label meets the y-axis title half way up, the
+  // whole title in the key, five messages.
+  grcomn.IN15GR = 1;
+  grklin(nper, isym, ilin, titl, 1, x.data(), y.data(), v.data(), titles, 4, -1);
+  grzoom(4.1f, 409.22f, -4);
+  grx_headless().calls.clear();
+  grklin(nper, isym, ilin, titl, 1, x.data(), y.data(), v.data(), titles, 0, -1);
+  for (int k = 0; k < 5; ++k) grmesg("conveyance calculation completed (it= 7)");
+  grcomn.IN15GR = 0;
+  bool whole_title = false;
+  for (const GrxCall& c : grx_headless().calls)
+    whole_title = whole_title || (c.op == GrxCall::Op::Text && c.s == trim_right(titles.sub(1, 80)));
+  EXPECT_TRUE(whole_title);
+  EXPECT_EQ(covered_texts(), std::vector<std::string>{});
+
+  // A key moved to the far right stops left of the menu column (buttons of
+  // 76.5 pixels, 4 from the edge); the key is 66 x 6 + 26 pixels wide.
+  grcomn.XKEYGR = 5000;
+  grcomn.IN15GR = 1;
+  grklin(nper, isym, ilin, titl, 1, x.data(), y.data(), v.data(), titles, 0, -1);
+  grcomn.IN15GR = 0;
+  EXPECT_LE(65 + grcomn.XKEYGR + 66 * 6 + 26, grcomn.WNDWGR[3] - 4 - 76.5f);
 }
 
 }  // namespace

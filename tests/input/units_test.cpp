@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "input/ftext.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 
 using namespace riv;
@@ -41,4 +42,25 @@ TEST(FStr, PadsCutsAndCompares) {
   EXPECT_EQ(a.view(), "01234567");
   EXPECT_TRUE(FStr<8>("x") == std::string_view("x  "));
   EXPECT_EQ(FStr<4>("ab").len_trim(), 2);
+}
+
+TEST(Notify, UnconnectedOpensByNameAndSaysWhatIsMissing) {
+  // Without the window a missing file is not chosen: the request ends as a
+  // cancelled chooser would, and the message goes to the terminal.
+  FStr<60> name("no_such_model.txt"), dir;
+  int mode = 0;
+  testing::internal::CaptureStdout();
+  iiopn(32, name.span(), dir.span(), mode);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), " File not found: no_such_model.txt\n");
+  EXPECT_TRUE(name.blank());
+  EXPECT_FALSE(uisopen(32));
+  std::FILE* f = std::fopen("notify_test.txt", "w");
+  std::fputs("line\n", f);
+  std::fclose(f);
+  name = "notify_test.txt";
+  iiopn(32, name.span(), dir.span(), mode);
+  std::string l;
+  EXPECT_EQ(uread(32, l), 0);
+  EXPECT_EQ(l, "line");
+  uclose(32, true);
 }

@@ -38,6 +38,7 @@ C
 B
 R
 X
+X
 F
 X
 EOF

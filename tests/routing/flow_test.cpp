@@ -27,7 +27,7 @@ class RoutingRun : public test::BranchTest {
       const size_t k = frames.size();
       return k >= 1 && k <= answers.size() ? answers[k - 1] : RoutingAnswer::Continue;
     };
-    view.end = [this] { ++ends; };
+    view.end = [this](const RoutingFrame&) { ++ends; };
   }
   // Rectangle 20 m wide, positions 500 m apart on slope 0.0005, 50 m3/s.
   void channel(int count) {
@@ -137,9 +137,11 @@ TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
   EXPECT_FALSE(file_exists("rx_fail"));
   EXPECT_EQ(starts, 0);
 
-  // A weir ends the branch: steady start, then the step has no condition.
-  structure(10, kTabWeir, 1.0f, 20.0f, 0.58f);
+  // A level condition that the step cannot see (its record is left out of
+  // the chain after the steady start): the run ends with the message.
+  value(10, kTabLevel, 3.0f);
   cunit.tstart = 2.0f;
+  view.start = [this](const RoutingFrame&) { ccs.nstruc = 1; };
   go("rx_fail");
   EXPECT_EQ(cinput.cmesg.trimmed(), "missing downstream boundary condition");
   EXPECT_EQ(cunit.tstart, 2.0f);
@@ -149,18 +151,30 @@ TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
   ASSERT_EQ(d.states.size(), 1u);
   EXPECT_EQ(d.states[0].time, 2.0f);
   EXPECT_EQ(d.end_markers, 2);
+  ccs.nstruc = 2;
+  view.start = nullptr;
 
-  // A time step that does not advance.
-  value(10, kTabLevel, 3.0f);
+  // A time step that does not advance, and one too small for the run.
+  cunit.dtime = 1e-30f;
+  go("rx_fail");
+  EXPECT_EQ(cinput.cmesg.trimmed(),
+            "more than 10000000 time steps: take a longer time step or a shorter duration");
   cunit.dtime = 0.0f;
   go("rx_fail");
   EXPECT_EQ(cinput.cmesg.trimmed(), "time step must be positive");
 
-  // tend <= tstart + dtime: exactly one step.
-  cunit.dtime = 0.5f;
-  cunit.tend = 2.3f;
-  go("rx_fail");
-  EXPECT_EQ(frames.size(), 1u);
+  // Whole steps in the duration, at least one: (start, end, step, steps).
+  const float runs[][4] = {{2.0f, 2.3f, 0.5f, 1}, {0.0f, 0.9f, 0.3f, 3}, {0.0f, 0.7f, 0.3f, 2},
+                           {0.0f, 1.0f, 0.1f, 10}, {1.0f, 0.0f, 0.1f, 1}};
+  for (const auto& r : runs) {
+    frames.clear();
+    cunit.tstart = r[0];
+    cunit.tend = r[1];
+    cunit.dtime = r[2];
+    go("rx_fail");
+    EXPECT_EQ(frames.size(), static_cast<size_t>(r[3])) << r[1] << " " << r[2];
+    EXPECT_EQ(cinput.cline.trimmed(), ">results on file rx_fail");
+  }
   EXPECT_EQ(read("rx_fail").states.size(), 2u);
 }
 
@@ -276,6 +290,66 @@ TEST_F(RoutingRun, FloodWaveBalanceAndCelerity) {
   EXPECT_NEAR(p61, pd[1], 3.0);
   EXPECT_NEAR(celerity / ck, 1.0, 0.15);
   EXPECT_NEAR(celerity / cd, 1.0, 0.04);
+}
+
+// A flood through a pool 400 m wide and 2 km long behind a weir 20 m wide
+// (crest 3 m above the pool bed, free overflow onto a reach 3 m lower):
+// the water that enters less the water that leaves is the change of storage,
+// and the outflow follows level-pool routing dS/dt = I - O(H), S = area * H,
+// O = 2.95 cw b H^1.5, integrated here with small steps.
+TEST_F(RoutingRun, FloodThroughAWeirPoolBalanceAndAttenuation) {
+  const float w = 400.0f, cw = 0.6f, bw = 20.0f, crest = 3.0f;
+  rect("P", w, 10.0f);
+  for (int i = 0; i < 5; ++i) pos("P", 500.0f * i, 0.0f);
+  pos("P", 2100.0f, -3.0f);
+  pos("P", 2200.0f, -3.0f);
+  structure(5, kTabWeir, crest, bw, cw);
+  cond(0, kTabInflow, {{0.0f, 10.0f}, {5.0f, 100.0f}, {15.0f, 10.0f}}, 1);
+  value(7, kTabLevel, -2.0f);
+  cunit.tend = 30.0f;
+  auto inflow = [](double h) { return h < 5 ? 10 + 18 * h : h < 15 ? 100 - 9 * (h - 5) : 10.0; };
+
+  auto storage = [&] {
+    double v = 0.0;
+    for (int i = 1; i < 7; ++i)
+      v += 0.5 * (creach.asec(i) + creach.asec(i + 1)) * (creach.xsec(i + 1) - creach.xsec(i));
+    return v;
+  };
+  const double th = cunit.theta, dt = 3600.0 * cunit.dtime;
+  const double flood = 0.5 * 15.0 * 3600.0 * 90.0;
+  double v0 = 0, vin = 0, vout = 0, qin0 = 0, qout0 = 0, errmax = 0, qpeak = 0, tpeak = 0;
+  int itmax = 0;
+  view.start = [&](const RoutingFrame&) {
+    v0 = storage();
+    qin0 = creach.qsec(1);
+    qout0 = creach.qsec(7);
+  };
+  view.step = [&](const RoutingFrame& f) {
+    vin += dt * (th * creach.qsec(1) + (1 - th) * qin0);
+    vout += dt * (th * creach.qsec(7) + (1 - th) * qout0);
+    qin0 = creach.qsec(1);
+    qout0 = creach.qsec(7);
+    errmax = std::max(errmax, std::fabs(vin - vout - (storage() - v0)) / flood);
+    itmax = std::max(itmax, f.iter);
+    if (creach.qsec(5) > qpeak) qpeak = creach.qsec(5), tpeak = f.step * cunit.dtime;
+  };
+  go("rx_pool");
+  EXPECT_LT(errmax, 1e-4);
+  EXPECT_LT(itmax, 10);
+
+  // Level pool: the storage of the pool and half the reach below the weir.
+  const double area = w * (2000.0 + 50.0), c = 2.95 * cw * bw;
+  double hh = std::pow(10.0 / c, 2.0 / 3.0), rpeak = 0, rtpeak = 0;
+  for (double t = 0; t < 30 * 3600.0; t += 10.0) {
+    hh += 10.0 * (inflow((t + 5.0) / 3600.0) - c * std::pow(hh, 1.5)) / area;
+    const double o = c * std::pow(hh, 1.5);
+    if (o > rpeak) rpeak = o, rtpeak = (t + 10.0) / 3600.0;
+  }
+  std::printf("pool: peak outflow %.2f m3/s at %.2f h (level pool %.2f at %.2f h), balance "
+              "%.5f%%\n", qpeak, tpeak, rpeak, rtpeak, 100.0 * errmax);
+  EXPECT_LT(rpeak, 80.0);  // the pool attenuates
+  EXPECT_NEAR(qpeak, rpeak, 0.03 * rpeak);
+  EXPECT_NEAR(tpeak, rtpeak, 0.03 * rtpeak);
 }
 
 }  // namespace

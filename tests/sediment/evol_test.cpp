@@ -3,7 +3,9 @@
 #include <cmath>
 #include <string>
 
+#include "graphics/covered.hpp"
 #include "graphics/graphics.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 #include "model/model.hpp"
 #include "sediment/sediment.hpp"
@@ -99,6 +101,9 @@ TEST_F(Evol, WithoutFormulaNothingMovesAndStepsTruncate) {
   EXPECT_EQ(r.nstep, 1);
   EXPECT_EQ(r3.nstep, 3);
   EXPECT_EQ(r3.ndone, 3);
+  EXPECT_EQ(run(0.9f).nstep, 3);  // a whole number of steps in single precision
+  cunit.dtime = 1e-30f;           // refused, not run for ever
+  EXPECT_EQ(run(1.0f).ierr, 1);
   for (int n = 1; n <= nsec; ++n) {
     EXPECT_EQ(cbedevol.dzb(n), 0.0f);
     EXPECT_EQ(cbedevol.vol(n), 0.0f);
@@ -179,6 +184,32 @@ TEST_F(Evol, PicturesMenuAndWriteRequests) {
   // The Armoring line marks only the sections whose bed is at the limit.
   const EvolPicture& p = eprog_picture();
   EXPECT_EQ(p.f0(5 * nsec + 1), creach.zbed(1));  // zarm 0.001 >= dzb 0
+}
+
+// The pictures of a run in the window: the key stays clear of the panel,
+// and the messages of the steps clear of both.
+TEST_F(Evol, PanelKeyAndMessagesStayLegible) {
+  grx_use_headless();
+  grreset();
+  grx_headless().record = true;
+  grinit(5, cunit.lulst, "rivsim", "out", 0);
+  sediment_gui_install();
+  Notifier hook;
+  hook.message = [](std::string_view t) { grmesg(t); };
+  set_notifier(hook);
+  // The graphics start again before the set-up picture, which eXit leaves.
+  seddisplay.restart = [] {
+    grclos();
+    grinit(5, cunit.lulst, "rivsim", "out", 0);
+    grcomn.XKEYGR = 0, grcomn.YKEYGR = 10;
+    grscpt({"X"});
+  };
+  run(6.0f);
+  for (int k = 0; k < 4; ++k) grmesg("conveyance calculation completed (it= 7)");
+  EXPECT_EQ(covered_texts(), std::vector<std::string>{});
+  set_notifier(Notifier{});
+  grx_headless().record = false;
+  grreset();
 }
 
 TEST_F(Evol, DialogCancelAndUnreadableValues) {
