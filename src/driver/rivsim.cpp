@@ -1,4 +1,8 @@
 // Start-up and exit of an interactive run.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -57,13 +61,35 @@ std::string usage_text() {
          "  --check          read the model, write the listing \"out\" and exit\n"
          "                   (status 0 without errors, 2 when the reading had errors)\n"
          "  --help           this text\n"
-         "Exit status: 0 after File/eXit, 1 no display, 2 input errors or a bad\n"
-         "command line, 3 the script ended while the program waited for input.\n";
+         "Exit status: 0 after File/eXit, 1 no display, 2 input errors, a model that\n"
+         "lost data in the reading, a bad command line or another run in this folder,\n"
+         "3 the script ended while the program waited for input, 4 an output file\n"
+         "could not be written, 128 + signal after SIGTERM, SIGINT or SIGHUP.\n";
 }
 
 namespace {
 
 bool g_shut_down = false;  // the exit steps of this run are done
+int g_lock = -1;           // the listing, locked for the whole run
+
+// Two runs in one folder would write over each other's listing and output
+// files: the listing "out" is locked (advisory) before any file is touched,
+// and a second run stops at once.
+bool lock_folder() {
+  if (g_lock >= 0) ::close(g_lock);
+  g_lock = ::open("out", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (g_lock < 0) return true;  // no listing can be made: said when it is opened
+  if (::flock(g_lock, LOCK_EX | LOCK_NB) == 0) return true;
+  ::close(g_lock);
+  g_lock = -1;
+  std::fputs("rivsim: another run is using this folder (its listing out is locked)\n", stderr);
+  return false;
+}
+
+void unlock_folder() {
+  if (g_lock >= 0) ::close(g_lock);
+  g_lock = -1;
+}
 
 void close_write_files() {
   for (int k = 1; k <= cbedevol.nwrite && k <= mxwrite; ++k) uclose(70 + k);
@@ -75,6 +101,8 @@ bool startup(const CommandLine& cl) {
   g_shut_down = false;
   connect_notifications();
   cunit.maxsec = 1024;
+  if (!lock_folder()) return false;
+  stop_on_signals();
   if (uopen(cunit.lulst, "out", FStatus::Replace) != 0) {
     std::fputs("rivsim: cannot create the listing file out\n", stderr);
     return false;
@@ -84,8 +112,11 @@ bool startup(const CommandLine& cl) {
   cinput.progid = id;
   if (!cl.check) {
     grinit(5, cunit.lulst, cinput.progid.view(), "out", 0);
-    // Every way out of the program closes the window (and keeps the settings).
-    at_program_end(grclos);
+    // Every way out of the program closes the window (and keeps the settings);
+    // a signal leaves the display alone, the process end closes it.
+    at_program_end([] {
+      if (stop_signal() == 0) grclos();
+    });
   }
   iicls();
   if (!cl.check) {
@@ -124,6 +155,14 @@ void shutdown() {
   uclose(cunit.lulst);
   csstore_clear();
   close_write_files();
+  unlock_folder();
+}
+
+// The status of a run that went through its exit steps: a file that could
+// not be written whole turns success into failure.
+static int final_status(int status) {
+  if (status == kExitOk && !uwrite_failures().empty()) return kExitWriteFailed;
+  return status;
 }
 
 int rivsim_main(int argc, char** argv) {
@@ -147,10 +186,18 @@ int rivsim_main(int argc, char** argv) {
       run_end_hooks();
       return kExitInputErrors;
     }
+    // A check reads, it does not run: no output file is emptied or written.
+    iiwrite_dry(true);
     inrea(filin);
-    const int status = iierr_errors() > 0 ? kExitInputErrors : kExitOk;
+    int status = iierr_errors() > 0 ? kExitInputErrors : kExitOk;
+    std::string why;
+    if (inrea_lost(&why) > 0) {
+      std::fprintf(stderr, "rivsim: the model lost data in the reading: %s\n", why.c_str());
+      status = kExitInputErrors;
+    }
     run_end_hooks();
-    return status;
+    iiwrite_dry(false);
+    return final_status(status);
   }
   if (!cl.script.empty() && !grscript_file(cl.script)) {
     std::fprintf(stderr, "rivsim: cannot read the script file %s\n", cl.script.c_str());
@@ -169,7 +216,7 @@ int rivsim_main(int argc, char** argv) {
   if (named) inrea(filin);
   menu_loop();
   run_end_hooks();
-  return kExitOk;
+  return final_status(kExitOk);
 }
 
 }  // namespace riv

@@ -6,6 +6,7 @@
 // ASCII grid or as breaklines.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <limits>
 #include <string>
@@ -557,7 +558,7 @@ void cmd_write() {
     FStr<128> name;
     grinpa("File name> ", name.span());
     if (name.blank()) return;
-    if (uopen(kDataUnit, name.trimmed(), FStatus::Replace) != 0) {
+    if (uopen_replace(kDataUnit, name.trimmed()) != 0) {
       grmesg("cannot open " + std::string(name.trimmed()));
       return;
     }
@@ -566,11 +567,13 @@ void cmd_write() {
     if (ich == 1) grcont_write_xyz(kDataUnit, c.g, xo, yo, std::fabs(dist), c.seed);
     if (ich == 2) ok = grcont_write_grid(kDataUnit, c.g, xo, yo);
     if (ich == 3) grcont_write_breaklines(kDataUnit, c.g, xo, yo);
-    uclose(kDataUnit, !ok);
-    if (ok)
-      grmesg("values stored on " + std::string(name.trimmed()));
-    else
+    const int rc = uclose(kDataUnit, !ok);
+    if (!ok)
       grmesg("grid must have equal cell size");
+    else if (rc != 0)
+      grmesg("Error writing: " + std::string(name.trimmed()) + ": " + std::strerror(rc));
+    else
+      grmesg("values stored on " + std::string(name.trimmed()));
     return;
   }
 }

@@ -1,8 +1,13 @@
 // The plot control loop: scales from the plot's drawing routine, axes,
 // keep-file overlays and the plot, then the control menu (zoom, pan, query,
 // exports, screen shots, keep files, values at the cursor) until eXit.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -266,7 +271,7 @@ bool hardcopy_menu(const GrPlot& plot, float* scale) {
         grmesg("without a display screen shots are PNG only: none taken");
         continue;
       }
-      std::string name = grshot_name(ext);
+      std::string name = grshot_name(ext, true);
       if (name.empty()) {
         grmesg("no free screen-shot name (gr0000 .. gr9999 exist)");
         continue;
@@ -387,13 +392,29 @@ std::string grvalue_text(double x, double y) {
   return s;
 }
 
-std::string grshot_name(std::string_view ext) {
+std::string grshot_name(std::string_view ext, bool reserve) {
   for (int i = 0; i <= 9999; ++i) {
     std::string name = fformat("('gr',i4.4,'.',a)", {i, ext});
     while (!name.empty() && name.back() == '\n') name.pop_back();
-    if (!file_exists(name)) return name;
+    // Free means nothing of that name: no file, folder or link, dangling or not.
+    struct stat st;
+    if (::lstat(name.c_str(), &st) == 0 || errno != ENOENT) continue;
+    if (!reserve) return name;
+    // The capture writes into a new, empty file of its own.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) continue;
+    ::close(fd);
+    return name;
   }
   return {};
+}
+
+bool grshot_done(const std::string& name, int rc) {
+  struct stat st;
+  if (rc == 0 && ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) return true;
+  // A capture that failed leaves no empty file behind.
+  if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0) ::unlink(name.c_str());
+  return false;
 }
 
 std::string grshot_command(std::string_view file, bool frame, bool crop) {
@@ -524,7 +545,7 @@ void take_shot() {
   grflip();
   bool headless = grx_headless_running();
   int rc = headless ? !grx_headless_png(g_shot) : std::system(g_command.c_str());
-  if (rc == 0 && file_exists(g_shot))
+  if (grshot_done(g_shot, rc))
     grmesg("screen shot to " + g_shot);
   else
     grmesg("screen shot failed: " + g_shot);

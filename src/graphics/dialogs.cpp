@@ -4,7 +4,9 @@
 // the script file, and only then waits for the user.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -535,14 +537,20 @@ std::string window_name() {
 }
 
 bool save_text(const std::string& name, bool append, int n, const char* lines, int len) {
-  if (uopen(kSaveUnit, name, append ? FStatus::Unknown : FStatus::Replace, append) != 0) {
+  // A new version replaces the file only when it was written whole.
+  const int rc = append ? uopen(kSaveUnit, name, FStatus::Unknown, true) : uopen_replace(kSaveUnit, name);
+  if (rc != 0) {
+    if (append) ufail(name, errno);
     grmesg("Error opening: " + name);
     return false;
   }
   for (int i = 0; i < n; ++i)
     fwrite(kSaveUnit, "(a)", {trim_right(std::string_view(lines + static_cast<size_t>(i) * len, len))});
   fwrite(kSaveUnit, "(a)", {"/created " + grcomt.DATEGR.str() + " by " + window_name()});
-  uclose(kSaveUnit);
+  if (const int e = uclose(kSaveUnit); e != 0) {
+    grmesg("Error writing: " + name + ": " + std::strerror(e));
+    return false;
+  }
   grmesg("data stored on file");
   return true;
 }

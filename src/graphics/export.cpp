@@ -4,8 +4,10 @@
 #include <shapefil.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -31,10 +33,15 @@ int shp_code(int shptype) {
   return shptype >= 1 && shptype <= 4 ? codes[shptype - 1] : 0;
 }
 
-[[noreturn]] void fail(int unit, const std::string& text, int status) {
-  uwrite(unit, text);
-  uflush(unit);
-  stop_program(status);
+// The first failure of the export being written; the export then writes
+// nothing more and its end tells why instead of "Shapefile done".
+std::string g_error;
+
+// The failure text with the reason the system gave, when it gave one.
+std::string why(std::string text) {
+  const int e = errno;
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return e != 0 ? text + " " + std::strerror(e) : text;
 }
 
 // ---- The arc builder ----
@@ -124,8 +131,9 @@ void flush_arcs() {
       }
       double v = z[0];
       int iv = static_cast<int>(std::lround(std::clamp(v, -2.0e9, 2.0e9)));
-      grshpadd(static_cast<int>(line.size()), x.data(), y.data(), z.data(), v, iv,
-               g_name.c_str(), g_shptype, g_atype);
+      if (g_error.empty())
+        grshpadd(static_cast<int>(line.size()), x.data(), y.data(), z.data(), v, iv,
+                 g_name.c_str(), g_shptype, g_atype);
     }
   }
   g_nodes.clear(), g_segs.clear(), g_grid.clear(), g_pairs.clear();
@@ -157,67 +165,66 @@ bool shape_open() {
   std::string_view v = values[2].view();
   if (v.size() > 1 && v[0] == '|' && v[1] >= '1' && v[1] <= '3') geometry = v[1] - '0';
   grcomt.SHPNGR = name;
-  grshape_start(name, values[1].trimmed(), geometry);
-  return true;
+  if (grshape_start(name, values[1].trimmed(), geometry)) return true;
+  // The plot and the session go on; the message line says why.
+  grmesg("Shapefile not written: " + g_error);
+  return false;
 }
 
 void shape_add(int n, const double* x, const double* y, const double* z, double value,
                int ivalue) {
-  grshpadd(n, x, y, z, value, ivalue, g_name.c_str(), g_shptype, g_atype);
+  if (g_error.empty()) grshpadd(n, x, y, z, value, ivalue, g_name.c_str(), g_shptype, g_atype);
 }
 
 }  // namespace
 
-void grshpopen(int shptype, int atype, const char* name, const char* field) {
+std::string grshpopen(int shptype, int atype, const char* name, const char* field) {
+  errno = 0;
+  if (atype != 1 && atype != 2) return "Argument Type not recognised.";
+  const int code = shp_code(shptype);
+  if (code == 0) return "Shape Type not recognised.";
   DBFHandle dbf = DBFCreate(name);
-  if (!dbf) fail(kStdout, fformat("('DBFCreate(',a,') failed.')", {name}), 10);
-  if (atype == 1) {
-    if (DBFAddField(dbf, field, FTInteger, 8, 0) < 0) {
-      DBFClose(dbf);
-      fail(kStderr, fformat("('DBFAddField(hDBF,',a,',FTInteger) failed.')", {field}), 11);
-    }
-  } else if (atype == 2) {
-    if (DBFAddField(dbf, field, FTDouble, 12, 3) < 0) {
-      DBFClose(dbf);
-      fail(kStderr, fformat("('DBFAddField(hDBF,',a,',FTDouble) failed.')", {field}), 11);
-    }
-  } else {
+  if (!dbf) return why(fformat("('DBFCreate(',a,') failed.')", {name}));
+  const bool integer = atype == 1;
+  if (DBFAddField(dbf, field, integer ? FTInteger : FTDouble, integer ? 8 : 12, integer ? 0 : 3) < 0) {
     DBFClose(dbf);
-    fail(kStdout, "Argument Type not recognised.\n", 11);
+    return why(fformat(integer ? "('DBFAddField(hDBF,',a,',FTInteger) failed.')"
+                               : "('DBFAddField(hDBF,',a,',FTDouble) failed.')",
+                       {field}));
   }
   DBFClose(dbf);
-  int code = shp_code(shptype);
-  if (code == 0) fail(kStdout, "Shape Type not recognised.\n", 20);
   SHPHandle shp = SHPCreate(name, code);
-  if (!shp) fail(kStderr, fformat("('SHPOpen(',a,') failed.')", {name}), 20);
+  if (!shp) return why(fformat("('SHPOpen(',a,') failed.')", {name}));
   SHPClose(shp);
+  return {};
 }
 
-void grshpadd(int n, const double* x, const double* y, const double* z, double dvalue,
-              int ivalue, const char* name, int shptype, int atype) {
-  if (atype != 1 && atype != 2) fail(kStdout, "Argument Type not recognised.\n", 2);
-  int code = shp_code(shptype);
-  if (code == 0) fail(kStdout, "Shape Type not recognised.\n", 2);
-  if (n < 1) return;
+std::string grshpadd(int n, const double* x, const double* y, const double* z, double dvalue,
+                     int ivalue, const char* name, int shptype, int atype) {
+  errno = 0;
+  if (atype != 1 && atype != 2) return "Argument Type not recognised.";
+  const int code = shp_code(shptype);
+  if (code == 0) return "Shape Type not recognised.";
+  if (n < 1) return {};
   DBFHandle dbf = DBFOpen(name, "r+b");
-  if (!dbf) fail(kStdout, fformat("('DBFOpen(',a,',\"rb+\") failed.')", {name}), 12);
+  if (!dbf) return g_error = why(fformat("('DBFOpen(',a,',\"rb+\") failed.')", {name}));
   SHPHandle shp = SHPOpen(name, "r+b");
   if (!shp) {
     DBFClose(dbf);
-    fail(kStdout, fformat("('Unable to open:',a)", {name}), 20);
+    return g_error = why(fformat("('Unable to open:',a)", {name}));
   }
   SHPObject* obj = SHPCreateObject(code, -1, 0, nullptr, nullptr, n, x, y, z, nullptr);
-  SHPWriteObject(shp, -1, obj);
+  const bool written = SHPWriteObject(shp, -1, obj) >= 0;
   SHPDestroyObject(obj);
   SHPClose(shp);
   int record = DBFGetRecordCount(dbf);
-  if (DBFGetFieldCount(dbf) > 0) {
-    if (atype == 1)
-      DBFWriteIntegerAttribute(dbf, record, 0, ivalue);
-    else
-      DBFWriteDoubleAttribute(dbf, record, 0, dvalue);
-  }
+  bool attr = true;
+  if (DBFGetFieldCount(dbf) > 0)
+    attr = atype == 1 ? DBFWriteIntegerAttribute(dbf, record, 0, ivalue)
+                      : DBFWriteDoubleAttribute(dbf, record, 0, dvalue);
   DBFClose(dbf);
+  if (!written || !attr) return g_error = why(fformat("('object not written to ',a)", {name}));
+  return {};
 }
 
 void grsegm(int flag, float x1, float y1, float z1, float x2, float y2, float z2) {
@@ -235,7 +242,7 @@ void grsegm(int flag, float x1, float y1, float z1, float x2, float y2, float z2
     flush_arcs();
 }
 
-void grshape_start(std::string_view name, std::string_view field, int geometry) {
+bool grshape_start(std::string_view name, std::string_view field, int geometry) {
   GrComn& c = grcomn;
   c.ISHPGR = std::clamp(geometry, 1, 3);
   if (c.ISHPGR != 3) c.ISHMGR = 2;  // points and arcs carry their z
@@ -250,8 +257,11 @@ void grshape_start(std::string_view name, std::string_view field, int geometry) 
   g_nodes.clear(), g_segs.clear(), g_grid.clear(), g_pairs.clear();
   g_batches = 0;
   grbeam(-1, 1, "");
-  grshpopen(g_shptype, g_atype, g_name.c_str(), f.c_str());
+  g_error = grshpopen(g_shptype, g_atype, g_name.c_str(), f.c_str());
+  return g_error.empty();
 }
+
+std::string grshape_error() { return g_error; }
 
 void grexport_install() {
   gr_keep_install();

@@ -29,6 +29,11 @@ FStr<256> g_directory;           // where the file chooser was left
 
 // ---- The replay cache ----
 constexpr size_t kMaxElements = 8000000;
+constexpr long long kMaxCode = 100000;  // largest colour, dash or marker code of a record
+
+// Colour, dash and marker codes are small; a value far beyond them is no
+// code (it would index past the colour table).
+bool code_ok(int v) { return std::abs(static_cast<long long>(v)) <= kMaxCode; }
 constexpr size_t kMaxPoints = 24000000;
 
 enum ElemType {
@@ -211,7 +216,7 @@ bool load_file(int unit, const std::string& name) {
       add_elem(kText, static_cast<int>(g_texts.size() - 1));
     } else if (key == "COLR" || key == "DASH" || key == "SYMB" || key == "MCOL" ||
                key == "RCOL") {
-      if (!next({i})) return syntax();
+      if (!next({i}) || !code_ok(i)) return syntax();
       int type = key == "COLR" ? kColour : key == "DASH" ? kDash : key == "SYMB" ? kSymbol
                : key == "MCOL" ? kColMode : kColRow;
       add_elem(type, 0, i);
@@ -225,7 +230,7 @@ bool load_file(int unit, const std::string& name) {
       add_elem(key == "MOV3" ? kMove3 : kDraw3, add_point(x, y, z));
     } else if (key == "FIL2" || key == "FIL3") {
       int n = 0, col = 0, row = 0;
-      if (!next({n, col, row}) || n < 0) return syntax();
+      if (!next({n, col, row}) || n < 0 || !code_ok(col) || !code_ok(row)) return syntax();
       bool three = key == "FIL3";
       if (g_x.size() + static_cast<size_t>(n) > kMaxPoints) return full();
       if (!values(static_cast<size_t>(n) * (three ? 3 : 2))) return syntax();
@@ -618,9 +623,9 @@ bool grbmp_world(std::string_view name, int width, int height, double& x0, doubl
     v[3] = -(c.YMAXGR - c.YMINGR) / std::max(height, 1);
     v[4] = c.XMINGR + c.XORGR + v[0] / 2;
     v[5] = c.YMAXGR + c.YORGR + v[3] / 2;
-    if (!(v[0] > 0) || !(v[3] < 0) || uopen(u, wld, FStatus::Replace) != 0) return false;
+    if (!(v[0] > 0) || !(v[3] < 0) || uopen_replace(u, wld) != 0) return false;
     for (double d : v) fwrite(u, "(f20.6)", {d});
-    uclose(u);
+    if (uclose(u) != 0) return false;
     grmesg("created new world file");
   }
   dx = v[0], dy = -v[3];

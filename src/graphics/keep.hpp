@@ -2,6 +2,7 @@
 // world file), listed with a status, replayed behind or over every plot.
 // Hardcopy exports to ESRI shapefiles.
 #pragma once
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -61,11 +62,12 @@ bool grbmp_world(std::string_view name, int width, int height, double& x0, doubl
 
 // ---- Shapefiles (through shapelib) ----
 // Creates the empty ".shp" and ".dbf" files: shape type 1 point, 2 arc,
-// 3 polygon, 4 multipoint; attribute type 1 integer, 2 double.
-void grshpopen(int shptype, int atype, const char* name, const char* field);
-// Appends one object of n vertices with its attribute record.
-void grshpadd(int n, const double* x, const double* y, const double* z, double dvalue,
-              int ivalue, const char* name, int shptype, int atype);
+// 3 polygon, 4 multipoint; attribute type 1 integer, 2 double. Returns ""
+// or the failure (the message of shapelib's failing call and the reason).
+std::string grshpopen(int shptype, int atype, const char* name, const char* field);
+// Appends one object of n vertices with its attribute record; "" or the failure.
+std::string grshpadd(int n, const double* x, const double* y, const double* z, double dvalue,
+                     int ivalue, const char* name, int shptype, int atype);
 // The arc builder: flag 1 adds the segment, flag 0 joins the collected
 // segments into polylines and writes them.
 void grsegm(int flag, float x1, float y1, float z1, float x2, float y2, float z2);
@@ -79,6 +81,9 @@ void gr_keep_install();
 // Shapefile export without the dialog: the files are created with this
 // name, field, geometry (1 point, 2 arc, 3 polygon) and the attribute type
 // that geometry takes; the arc builder is emptied. Used by the dialog.
-void grshape_start(std::string_view name, std::string_view field, int geometry);
+// False when the files cannot be made (grshape_error says why).
+bool grshape_start(std::string_view name, std::string_view field, int geometry);
+// The first failure of the shapefile export in progress, "" while none.
+std::string grshape_error();
 
 }  // namespace riv

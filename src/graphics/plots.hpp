@@ -64,8 +64,12 @@ void grklin_view_reset();
 // Texts of the control loop, shared with the tests.
 // The Value message: the absolute position with (2F12.3,' /xy').
 std::string grvalue_text(double x, double y);
-// First free screen-shot name "gr" + 4 digits + "." + ext; blank after 9999.
-std::string grshot_name(std::string_view ext);
+// First free screen-shot name "gr" + 4 digits + "." + ext (nothing of that
+// name exists, not even a link); blank after 9999. With reserve the name is
+// taken by creating it as a new empty file for the capture to write.
+std::string grshot_name(std::string_view ext, bool reserve = false);
+// True when the capture rc wrote the file; an empty reserved file is removed.
+bool grshot_done(const std::string& name, int rc);
 // The ImageMagick command that captures the window into `file`.
 std::string grshot_command(std::string_view file, bool frame, bool crop);
 // Screen-shot options of the Attributes form.

@@ -56,8 +56,10 @@ void pixel(double x, double y, int& px, int& py) {
   const GrComn& c = grcomn;
   float xd = static_cast<float>((x - c.XMINGR) * c.XFACGR + c.XORGGR);
   float yd = static_cast<float>((y - c.YMINGR) * c.YFACGR + c.YORGGR);
-  px = static_cast<int>(std::clamp(xd, -1.0e7f, 1.0e7f));
-  py = static_cast<int>(std::clamp(yd, -1.0e7f, 1.0e7f));
+  // A point that is no number lands on the lower bound, never past the int range.
+  auto fit = [](float v) { return std::isfinite(v) ? std::clamp(v, -1.0e7f, 1.0e7f) : v > 0 ? 1.0e7f : -1.0e7f; };
+  px = static_cast<int>(fit(xd));
+  py = static_cast<int>(fit(yd));
 }
 
 // The buffer becomes the one point (px, py); what it held is drawn first.
@@ -279,7 +281,7 @@ void grcolr(int col) {
         k = c.RCOLGR + 20 * std::min(k, 9);
     }
   } else {
-    k = kFixedColours[std::min(-cc, 11)];
+    k = kFixedColours[std::min(-std::max(cc, -11), 11)];
   }
   k = std::clamp(k, 0, 200);
   if (screen()) {

@@ -2,6 +2,7 @@
 // modes and the plot settings file ".grset".
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "graphics/graphics.hpp"
@@ -28,6 +29,7 @@ constexpr double kWorldLimit = static_cast<double>(9.0e10f);
 bool g_first = true;
 int g_normal_nx = 24, g_normal_ny = 18;  // interval counts of the normal window
 int g_saved_mode = 0, g_saved_trn = 0;   // mode and 3-D flag a file mode returns to
+std::string g_file;                        // the export or keep file being written
 
 void build_colour_table() {
   GrComn& c = grcomn;
@@ -91,9 +93,15 @@ void read_settings() {
   const int u = c.JDV1GR;
   if (uopen(u, kSettings, FStatus::Old) != 0) return;
   std::string s;
+  // A value that is no finite number counts as an unreadable line.
   auto next = [&](std::initializer_list<FTarget> t) {
     if (uread(u, s) != 0) return false;
-    return t.size() == 0 || fread_list(s, t) == 0;
+    if (t.size() != 0 && fread_list(s, t) != 0) return false;
+    for (const FTarget& v : t)
+      if ((v.kind == FTarget::Kind::Real && !std::isfinite(*static_cast<float*>(v.p))) ||
+          (v.kind == FTarget::Kind::Double && !std::isfinite(*static_cast<double*>(v.p))))
+        return false;
+    return true;
   };
   auto flag = [&](int& v) {
     int w = v;
@@ -110,9 +118,10 @@ void read_settings() {
     int m = c.MCOLGR, r = c.RCOLGR, n = c.NCOLGR;
     ok = next({m, r, n});
     if (ok) {
-      c.MCOLGR = m == 0 ? 2 : m;
-      c.RCOLGR = r;
-      c.NCOLGR = c.MCOLGR < 4 ? std::min(n, 19) : n;
+      // Colour mode, row and count select entries of the colour table.
+      c.MCOLGR = m == 0 ? 2 : std::clamp(m, -9, 9);
+      c.RCOLGR = std::clamp(r, 0, 200);
+      c.NCOLGR = std::clamp(c.MCOLGR < 4 ? std::min(n, 19) : n, 1, 200);
     }
   }
   ok = ok && flag(c.IN09GR) && flag(c.IN10GR) && flag(c.IN11GR) && flag(c.IN12GR) &&
@@ -134,7 +143,7 @@ void read_settings() {
   if (ok && (ok = next({f = c.SYMFGR}))) c.SYMFGR = std::max(f, 0.1f);
   if (ok && (ok = next({f = c.ZOOMGR}))) c.ZOOMGR = std::max(f, 0.1f);
   if (ok && (ok = next({f = c.SCALGR}))) {
-    c.SCALGR = f < 0.001f ? 1.0f : f;
+    c.SCALGR = f < 0.001f ? 1.0f : std::min(f, 10.0f);  // the window stays within reach
     c.XSCLGR *= c.SCALGR;
     c.YSCLGR *= c.SCALGR;
   }
@@ -143,7 +152,7 @@ void read_settings() {
     float xk = c.XKEYGR, yk = c.YKEYGR, sk = c.SKEYGR;
     if ((ok = next({ik, xk, yk, sk, lg}))) {
       c.IKEYGR = ik, c.XKEYGR = std::max(xk, 0.0f), c.YKEYGR = std::max(yk, 0.0f);
-      c.SKEYGR = sk, c.LANGGR = lg;
+      c.SKEYGR = sk, c.LANGGR = std::clamp(lg, 1, 2);
     }
   }
   if (ok) {
@@ -172,27 +181,30 @@ void read_settings() {
 void finish_file_mode() {
   GrComn& c = grcomn;
   std::string msg;
+  int rc = 0;
   switch (c.IMODGR) {
     case 8:
-      uclose(c.JDV3GR);
+      rc = uclose(c.JDV3GR);
       msg = "saved on keep file";
       break;
     case 9:
       fwrite(c.JDV1GR, "('0',/,'ENDSEC',/,'0',/,'EOF')");
-      uclose(c.JDV1GR);
+      rc = uclose(c.JDV1GR);
       msg = "DXF File done";
       break;
     case 10:
       if (grhooks.shape_segm) grhooks.shape_segm(0, 0, 0, 0, 0, 0, 0);
       c.ISHMGR = 1;
-      msg = "Shapefile done";
+      msg = grshape_error().empty() ? "Shapefile done" : "Shapefile not written: " + grshape_error();
       break;
     default:
       fwrite(c.JDV1GR, "('END')");
-      uclose(c.JDV1GR);
+      rc = uclose(c.JDV1GR);
       msg = "ArcPolygon file done";
       break;
   }
+  // A file not written whole is removed and the earlier one left in place.
+  if (rc != 0) msg = "Error writing: " + g_file + ": " + std::strerror(rc);
   c.IMODGR = g_saved_mode;
   c.ITRNGR = g_saved_trn;
   c.IPINGR = 0;
@@ -221,7 +233,10 @@ bool ask_file(const char* prompt, int unit, const char* ext, std::string& name) 
     }
     name = std::string(trim_right(answer.view().substr(answer.view().find_first_not_of(' '))));
     if (*ext && !(name.size() >= 4 && name.substr(name.size() - 4) == ext)) name += ext;
-    if (uopen(unit, name, FStatus::Replace) == 0) return true;
+    if (uopen_replace(unit, name) == 0) {
+      g_file = name;
+      return true;
+    }
     grmesg("Error opening: " + name);
   }
 }
@@ -490,7 +505,8 @@ void gr_dxf_header() {
 void grwset() {
   GrComn& c = grcomn;
   const int u = c.JDV1GR;
-  if (uopen(u, kSettings, FStatus::Replace) != 0) {
+  // The settings take the place of the earlier file only when written whole.
+  if (uopen_replace(u, kSettings) != 0) {
     grmesg(std::string("Error opening: ") + kSettings);
     return;
   }
@@ -534,7 +550,8 @@ void grwset() {
     grhooks.keep_write(u);
   else
     fwritel(u, {0});
-  uclose(u);
+  if (const int rc = uclose(u); rc != 0)
+    grmesg(std::string("Error writing: ") + kSettings + ": " + std::strerror(rc));
 }
 
 void grview_reset() {

@@ -51,6 +51,10 @@ int iierr_errors();
 int iiwrite(int ifile, std::string_view line, int lulst);
 // Number of output files entered so far.
 int iiwrite_nfile();
+// With dry set the files are entered but never written (a reading that only
+// checks the model). A name that is an input file or the listing is refused
+// with an error and the result -3.
+void iiwrite_dry(bool dry);
 // Writes the 20-character time stamp " 5 Dec 2026 06:39:08" into stamp.
 void iitim(std::span<char> stamp);
 // The 20-character stamp of a given local time.

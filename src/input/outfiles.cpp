@@ -1,5 +1,7 @@
 // Output files named on input lines with ">": their lines are collected in
 // memory and appended in batches of 100, so a long run keeps no file open.
+// A file is emptied by its first batch, not when it is named, so a reading
+// that only checks the model leaves every file as it was.
 #include <ctime>
 
 #include "input/input.hpp"
@@ -14,15 +16,33 @@ constexpr int kUnit = 19;
 int nfile = 0;
 FStr<128> filnam[kMaxFiles];
 int nbuf[kMaxFiles];
+bool fresh[kMaxFiles];  // not yet written in this run: the first batch replaces it
 FStr<128> cbuf[kMaxFiles][kBatch];
+bool g_dry = false;     // entries only, nothing written
+
+// An output must never overwrite the model, an include file read so far or
+// the listing (the same file by device and inode, whatever its name).
+bool is_protected(std::string_view name, int lulst) {
+  return uis_input(name) || usame_file(name, lulst);
+}
 
 // Appends the waiting lines of file f (0-based) and empties its buffer. When
-// the file cannot be opened the batch is dropped: the buffer has no room to
-// keep it.
-void write_batch(int f) {
-  if (uopen(kUnit, filnam[f].trimmed(), FStatus::Unknown, true) == 0) {
+// the file cannot be opened or written the batch is dropped (the buffer has
+// no room to keep it) and the failure is told on standard error.
+void write_batch(int f, int lulst) {
+  const std::string_view name = filnam[f].trimmed();
+  if (g_dry) {
+    nbuf[f] = 0;
+    return;
+  }
+  if (is_protected(name, lulst)) {
+    fwrite(kStderr, "(' >not written (an input file or the listing): ',a)", {name});
+  } else if (uopen(kUnit, name, fresh[f] ? FStatus::Replace : FStatus::Unknown, !fresh[f]) == 0) {
+    fresh[f] = false;
     for (int i = 0; i < nbuf[f]; ++i) fwrite(kUnit, "(a)", {cbuf[f][i].trimmed()});
     uclose(kUnit);
+  } else {
+    fwrite(kStderr, "(' >cannot open ''',a,'''')", {name});
   }
   nbuf[f] = 0;
 }
@@ -35,6 +55,8 @@ void store(int f, std::string_view line) {
 }  // namespace
 
 int iiwrite_nfile() { return nfile; }
+
+void iiwrite_dry(bool dry) { g_dry = dry; }
 
 int iiwrite(int ifile, std::string_view line, int lulst) {
   if (line.size() > 128) line = line.substr(0, 128);
@@ -50,11 +72,16 @@ int iiwrite(int ifile, std::string_view line, int lulst) {
       iierr(1, "output file limit exceeded", lulst);
       return -2;
     }
+    if (is_protected(name.trimmed(), lulst)) {
+      uendline(lulst);
+      iierr(2, "output file is an input file or the listing: " + name.str(), lulst);
+      return -3;
+    }
     filnam[nfile] = name.view();
     nbuf[nfile] = 0;
+    fresh[nfile] = true;
     ++nfile;
     if (file_exists(name.trimmed())) {
-      if (uopen(kUnit, name.trimmed(), FStatus::Replace) == 0) uclose(kUnit);
       fwrite(kStdout, "(' >overwriting ''',a,'''')", {name.trimmed()});
     } else {
       fwrite(kStdout, "(' >opening ''',a,'''')", {name.trimmed()});
@@ -66,13 +93,13 @@ int iiwrite(int ifile, std::string_view line, int lulst) {
     if (ifile > nfile) return 0;
     int f = ifile - 1;
     store(f, line);
-    if (nbuf[f] >= kBatch) write_batch(f);
+    if (nbuf[f] >= kBatch) write_batch(f, lulst);
     return 0;
   }
   if (ifile == -1) {
     for (int f = 0; f < nfile; ++f) {
       store(f, line);
-      write_batch(f);
+      write_batch(f, lulst);
     }
   }
   return 0;

@@ -1,11 +1,19 @@
 #include "input/units.hpp"
 
+#include "input/stop.hpp"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace riv {
 namespace {
@@ -21,6 +29,9 @@ struct Unit {
   bool lineopen = false;   // last write did not end its line
   bool writing = false;    // file position is at the end for writing
   size_t pending = 0;      // positioning blanks after an open line
+  bool wrote = false;      // something was written to the file
+  int err = 0;             // errno of the first failed write, 0 while all went well
+  std::string target;      // a replacing file: the name it takes when closed whole
 };
 
 std::map<int, std::unique_ptr<Unit>>& table() {
@@ -29,6 +40,8 @@ std::map<int, std::unique_ptr<Unit>>& table() {
 }
 
 bool term_lineopen[2] = {false, false};
+std::set<std::pair<dev_t, ino_t>> g_inputs;  // files read since uinputs_reset
+std::vector<std::string> g_failures;          // "name: reason" of failed writes
 size_t term_pending[2] = {0, 0};
 
 Unit* find(int unit) {
@@ -71,6 +84,10 @@ int uopen(int unit, std::string_view name, FStatus st, bool append) {
   auto u = std::make_unique<Unit>();
   u->name = n;
   u->fp = fp;
+  if (st == FStatus::Old) {
+    struct stat fs;
+    if (::fstat(::fileno(fp), &fs) == 0) g_inputs.insert({fs.st_dev, fs.st_ino});
+  }
   if (append) {
     std::fseek(fp, 0, SEEK_END);
     u->writing = true;
@@ -87,14 +104,107 @@ void uopen_memory(int unit, std::string_view text) {
   table()[unit] = std::move(u);
 }
 
-void uclose(int unit, bool del) {
+int uclose(int unit, bool del) {
   auto& t = table();
   auto it = t.find(unit);
-  if (it == t.end()) return;
+  if (it == t.end()) return 0;
+  CriticalIo io;
   Unit* u = it->second.get();
-  if (u->fp) std::fclose(u->fp);
+  int rc = u->err;
+  if (u->fp) {
+    if (std::fflush(u->fp) != 0 && rc == 0) rc = errno ? errno : EIO;
+    if (u->wrote && std::ferror(u->fp) && rc == 0) rc = EIO;
+    if (std::fclose(u->fp) != 0 && rc == 0) rc = errno ? errno : EIO;
+  }
+  if (!u->wrote) rc = 0;  // a file only read: its read errors are the reader's
+  if (del && !u->target.empty()) {
+    // A replacing file given up: the earlier file stays as it was.
+    ::unlink(u->name.c_str());
+    del = false;
+    rc = 0;
+  } else if (!u->target.empty()) {
+    // A replacing file takes its name only when it was written whole; the
+    // earlier file stays untouched otherwise.
+    if (rc == 0 && std::rename(u->name.c_str(), u->target.c_str()) != 0) rc = errno;
+    if (rc != 0) ::unlink(u->name.c_str());
+  }
   if (del && !u->memory && !u->name.empty()) ::unlink(u->name.c_str());
+  if (rc != 0) {
+    const std::string& shown = u->target.empty() ? u->name : u->target;
+    g_failures.push_back(shown + ": " + std::strerror(rc));
+    std::fprintf(stderr, "rivsim: cannot write %s: %s\n", shown.c_str(), std::strerror(rc));
+  }
   t.erase(it);
+  return rc;
+}
+
+int ufail(std::string_view name, int err) {
+  const std::string n(name);
+  if (err == 0) err = EIO;
+  g_failures.push_back(n + ": " + std::strerror(err));
+  std::fprintf(stderr, "rivsim: cannot write %s: %s\n", n.c_str(), std::strerror(err));
+  return 2;
+}
+
+int uopen_replace(int unit, std::string_view name) {
+  uclose(unit);
+  std::string n(name);
+  while (!n.empty() && n.back() == ' ') n.pop_back();
+  if (n.empty()) return 2;
+  struct stat st;
+  if (::stat(n.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    // A device or a pipe is written as it stands; it cannot be replaced.
+    if (S_ISDIR(st.st_mode)) return ufail(n, EISDIR);
+    if (uopen(unit, n, FStatus::Unknown) != 0) return ufail(n, errno);
+    find(unit)->wrote = true;
+    return 0;
+  }
+  const size_t slash = n.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : n.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? n : n.substr(slash + 1);
+  std::string tmp = dir + "." + base + ".XXXXXX";
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) return ufail(n, errno);
+  // The new version keeps the permissions of the file it replaces.
+  mode_t mode = 0;
+  if (::stat(n.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
+  FILE* fp = ::fdopen(fd, "w+");
+  if (!fp) {
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    return 2;
+  }
+  auto u = std::make_unique<Unit>();
+  u->name = tmp;
+  u->target = n;
+  u->fp = fp;
+  u->wrote = true;  // even an empty new version must reach its name
+  table()[unit] = std::move(u);
+  return 0;
+}
+
+const std::vector<std::string>& uwrite_failures() { return g_failures; }
+
+void uinputs_reset() { g_inputs.clear(); }
+
+bool uis_input(std::string_view name) {
+  struct stat st;
+  return ::stat(std::string(name).c_str(), &st) == 0 && g_inputs.count({st.st_dev, st.st_ino}) > 0;
+}
+
+bool usame_file(std::string_view name, int unit) {
+  Unit* u = find(unit);
+  if (!u || !u->fp) return false;
+  struct stat a, b;
+  return ::stat(std::string(name).c_str(), &a) == 0 && ::fstat(::fileno(u->fp), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool uisopen(int unit) { return find(unit) != nullptr; }
@@ -152,6 +262,7 @@ void urewind(int unit) {
 namespace {
 
 void raw_write(Unit* u, std::string_view text) {
+  CriticalIo io;
   if (u->memory) {
     u->text.append(text);
     return;
@@ -161,7 +272,9 @@ void raw_write(Unit* u, std::string_view text) {
     std::fseek(u->fp, 0, SEEK_CUR);
     u->writing = true;
   }
-  std::fwrite(text.data(), 1, text.size(), u->fp);
+  u->wrote = true;
+  if (std::fwrite(text.data(), 1, text.size(), u->fp) != text.size() && u->err == 0)
+    u->err = errno ? errno : EIO;
 }
 
 }  // namespace
@@ -229,9 +342,7 @@ std::string ucontents(int unit) {
 
 void ucloseall() {
   auto& t = table();
-  for (auto& [k, u] : t)
-    if (u->fp) std::fclose(u->fp);
-  t.clear();
+  while (!t.empty()) uclose(t.begin()->first);
   std::fflush(stdout);
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace riv {
 
@@ -22,7 +23,24 @@ int uopen(int unit, std::string_view name, FStatus st, bool append = false);
 // Opens an in-memory unit holding text (read from its start, written at its end).
 void uopen_memory(int unit, std::string_view text = {});
 // Closes a unit; with del the file is removed. Closing a closed unit does nothing.
-void uclose(int unit, bool del = false);
+// Returns 0, or the errno of the first write, flush or close that failed: the
+// failure is then told on standard error and kept for uwrite_failures.
+int uclose(int unit, bool del = false);
+// Opens a file that replaces `name` as a whole: the text goes to a temporary
+// file in the same folder and takes the name when uclose finds every write
+// done, so a failure leaves the earlier file whole; closed with del it is
+// given up. 0 on success.
+int uopen_replace(int unit, std::string_view name);
+// Notes a file that cannot be written (told on standard error); returns 2.
+int ufail(std::string_view name, int err);
+// The writes that failed in this run, as "name: reason".
+const std::vector<std::string>& uwrite_failures();
+// The files opened for reading (status Old) are remembered by device and
+// inode from here on, so that no output may overwrite them.
+void uinputs_reset();
+bool uis_input(std::string_view name);
+// True when `name` is the file open on `unit` (same device and inode).
+bool usame_file(std::string_view name, int unit);
 bool uisopen(int unit);
 std::string uname(int unit);
 

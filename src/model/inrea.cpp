@@ -51,6 +51,36 @@ void read_title() {
 
 // ---- >>global ----
 
+void out_of_range(std::string_view key) {
+  uendline(lst());
+  iierr(2, "value out of range: " + std::string(key), lst());
+}
+
+// The property table needs one row at least and holds 40.
+void table_values() {
+  int v = 0;
+  if (!inr_values("table_values", {v})) return;
+  fwrite(lst(), "(i4)", {v});
+  if (v < 1) return out_of_range("table_values");
+  if (v > mxtabv) {
+    uendline(lst());
+    iierr(1, "table_values limited to 40", lst());
+  }
+  ccs.ntabv = v;
+}
+
+// The lateral grid needs its two edge points and holds 1000.
+void grid_values() {
+  int v = 0;
+  if (!inr_values("grid_values", {v})) return;
+  if (v < 2) {
+    fwrite(lst(), "(i4)", {v});
+    return out_of_range("grid_values");
+  }
+  ccs.ngrid = std::min(v, mxgrid);
+  fwrite(lst(), "(i4)", {ccs.ngrid});
+}
+
 // The roughness class that kst, n and vegetation change: the current label,
 // or the default class when no label was given yet in this reading.
 int current_class() {
@@ -153,20 +183,12 @@ void global_keyword(int k) {
       fwrite(lu, "(f10.1)", {v});
       return;
     }
-    case 9: {  // table_values
-      int v = 0;
-      if (!inr_values("table_values", {v})) return;
-      ccs.ntabv = v;
-      fwrite(lu, "(i4)", {v});
+    case 9:
+      table_values();
       return;
-    }
-    case 10: {  // grid_values
-      int v = 0;
-      if (!inr_values("grid_values", {v})) return;
-      ccs.ngrid = std::min(v, mxgrid);
-      fwrite(lu, "(i4)", {ccs.ngrid});
+    case 10:
+      grid_values();
       return;
-    }
     case 11: {  // grid_spacing
       float v = 0.0f;
       if (!inr_values("grid_spacing", {v})) return;
@@ -206,6 +228,7 @@ void global_keyword(int k) {
 // The 1025th section: the reading ends at once.
 bool list_full() {
   iimesg("Too many cross-sections on list");
+  inr_lost("Too many cross-sections on list");
   inr.ended = true;
   return true;
 }
@@ -263,6 +286,8 @@ int read_points(float dz) {
     } else if (got == 0) {
       label = lab;
     }
+    const float ab[2] = {a, b};
+    if (!inr_finite("cs point", ab, 2)) continue;  // the point is dropped
     float y = inr_lzy == 1 ? b : a;
     float z = inr_lzy == 1 ? a : b;
     fwrite(lu, "(2f8.2,2x,a,' /')", {y, z, label});
@@ -283,6 +308,7 @@ int read_points(float dz) {
     ++i;
     if (i > mxpt) {
       iierr(1, "too many cs points", lu);
+      inr_lost("too many cs points");
       break;
     }
   }
@@ -298,7 +324,7 @@ void section_cs() {
   const int isec = creach.ncs;
   FStr<8> name;
   float km = 0.0f, dz = 0.0f;
-  inr_values("cs", {name, km, dz});
+  if (!inr_values("cs", {name, km, dz})) km = 0.0f, dz = 0.0f;
   cchar.csname(isec) = name;
   ccs.cskm = km;
   fwrite(lst(), "(' ''',a,''' ',f9.4,f8.2,' /')", {name, km, dz});
@@ -333,7 +359,7 @@ void section_tube() {
   ++creach.ncs;
   FStr<8> name;
   float km = 0.0f, dia = 1.0f, inv = 0.0f;
-  inr_values("tube", {name, km, dia, inv});
+  if (!inr_values("tube", {name, km, dia, inv})) km = 0.0f, dia = 1.0f, inv = 0.0f;
   cchar.csname(creach.ncs) = name;
   ccs.cskm = km;
   ccs.ysec(1) = dia;
@@ -412,10 +438,39 @@ void limit_table_values() { ccs.ntabv = std::min(ccs.ntabv, mxtabv); }
 }  // namespace
 
 bool inr_values(std::string_view key, std::initializer_list<FTarget> targets) {
-  if (fread_list(cinput.cline.view(), targets) == 0) return true;
-  uendline(lst());
-  iierr(2, "values cannot be read: " + std::string(key), lst());
-  return false;
+  if (fread_list(cinput.cline.view(), targets) != 0) {
+    uendline(lst());
+    iierr(2, "values cannot be read: " + std::string(key), lst());
+    return false;
+  }
+  for (const FTarget& t : targets) {
+    const bool bad = (t.kind == FTarget::Kind::Real && !std::isfinite(*static_cast<float*>(t.p))) ||
+                     (t.kind == FTarget::Kind::Double && !std::isfinite(*static_cast<double*>(t.p)));
+    if (!bad) continue;
+    uendline(lst());
+    iierr(2, "value not finite: " + std::string(key), lst());
+    return false;
+  }
+  return true;
+}
+
+bool inr_finite(std::string_view key, const float* v, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (std::isfinite(v[i])) continue;
+    uendline(lst());
+    iierr(2, "value not finite: " + std::string(key), lst());
+    return false;
+  }
+  return true;
+}
+
+void inr_lost(std::string_view why) {
+  if (inr.lost++ == 0) inr.why = why;
+}
+
+int inrea_lost(std::string* why) {
+  if (why) *why = inr.why;
+  return inr.lost;
 }
 
 void inrea(FStr<60>& name) {
@@ -425,6 +480,8 @@ void inrea(FStr<60>& name) {
 
   model_reset_for_reading();
   inr = InreaState();
+  // No output of this reading may overwrite the model or its include files.
+  uinputs_reset();
   // Write requests of an earlier reading are dropped with their files.
   for (int k = 1; k <= mxwrite; ++k) uclose(70 + k);
   cbedevol.nwrite = 0;

@@ -62,7 +62,13 @@ int table_into_tabc(int r) {
 // (or always for a rating curve), else one value written with `fmt`.
 // Returns the number of rows m, or -1 when nothing was entered.
 int record_values(int r, bool table, std::string_view key, std::string_view fmt) {
-  if (table) return table_into_tabc(r);
+  if (table) {
+    const int m = table_into_tabc(r);
+    if (m > 0 && !(inr_finite(key, ccs.tabc.col(1) + r + 2, m) &&
+                   inr_finite(key, ccs.tabc.col(2) + r + 2, m)))
+      return -1;
+    return m;
+  }
   float v = 0.0f;
   if (!inr_values(key, {v})) return -1;
   fwrite(lst(), fmt, {v});
@@ -79,6 +85,7 @@ void load_listed(int n) {
   int isec = 0;
   FStr<8> name = cchar.secnam(n);
   csinq(isec, name.span());
+  if (isec == 0) inr_lost("cross-section " + name.str() + " not found");
   csrea(isec, 0.0f);
   ccs.xloc = xl;
   ccs.yloc = yl;
@@ -89,6 +96,7 @@ void load_listed(int n) {
 
 void branch_full() {
   iimesg("Too many cross-sections in branch");
+  inr_lost("Too many cross-sections in branch");
   creach.nsec = 0;
   inr.ended = true;
 }
@@ -104,7 +112,7 @@ void branch_cs() {
   creach.qsec(n) = 0.0f;
   FStr<8> name;
   float km = -9e10f, dz = 0.0f;
-  inr_values("cs", {name, km, dz});
+  if (!inr_values("cs", {name, km, dz})) km = -9e10f, dz = 0.0f;
   cchar.secnam(n) = name;
   creach.dzsec(n) = dz;
   load_listed(n);
@@ -202,7 +210,12 @@ void branch_data() {
   if (!inr_values("data", {name})) return;
   cchar.datfil = name;
   fwritel(lst(), {cchar.datfil});
+  const int w = iierr_warnings();
   creach.ndata = irpoly(mxdata, creach.xdata.data(), creach.ydata.data(), cunit.luin, lst(), 0.0, 0.0);
+  if (iierr_warnings() > w) inr_lost("data points beyond 100");
+  if (!inr_finite("data", creach.xdata.data(), creach.ndata) ||
+      !inr_finite("data", creach.ydata.data(), creach.ndata))
+    creach.ndata = 0;
 }
 
 void mixing_load(int iopt) {
@@ -227,6 +240,7 @@ void grain_sizes(int k, int iopt, Arr<float, mxbr>& field) {
   if (iopt == 1) {
     n = kMaxGrainRows;
     iitbl(n, tx, ty, cunit.luin, lst());
+    if (!inr_finite(key_name(kBed, k), tx, n) || !inr_finite(key_name(kBed, k), ty, n)) return;
   } else {
     float v = 0.0f;
     if (!inr_values(key_name(kBed, k), {v})) return;

@@ -3,6 +3,7 @@
 #pragma once
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "input/input.hpp"
@@ -24,6 +25,8 @@ struct InreaState {
   float level = 0.0f;    // structure level: keeps the last value read (no preset)
   float cinv = 0.0f;     // culvert invert: likewise
   bool ended = false;    // the reading stopped early (a list beyond its capacity)
+  int lost = 0;          // times data of the input was dropped (capacity, unknown section)
+  std::string why;       // the first of them
 };
 extern InreaState inr;
 
@@ -36,7 +39,13 @@ extern float inr_vlat;   // lateral velocity of the next inflow or discharge
 // Reads the values of the current keyword line (cinput.cline). On a line that
 // cannot be read the error "values cannot be read: " + key is reported and
 // false returned; the caller then leaves its values at their presets.
+// Every real read must be finite: a NaN or an infinity (also a value beyond
+// the single-precision range) is reported as "value not finite: " + key.
 bool inr_values(std::string_view key, std::initializer_list<FTarget> targets);
+// True when the n values are finite; otherwise the error for key.
+bool inr_finite(std::string_view key, const float* v, int n);
+// Notes that data of the input was dropped in this reading.
+void inr_lost(std::string_view why);
 
 // The blocks >>branch, >>mixing, >>output, >>compute and >>bed_evolution.
 std::span<const Key> inr_branch_keys();

@@ -302,5 +302,9 @@ int cs_by_number_or_name(FStr<8>& name);
 // Reads the whole model input file `name` into the records (the file dialog
 // is used when the name is blank or unusable; the name opened is returned).
 void inrea(FStr<60>& name);
+// Times the last reading dropped data of the input (a list or the branch
+// beyond its capacity, a branch section not on the list, points beyond their
+// limit); why receives the first reason.
+int inrea_lost(std::string* why = nullptr);
 
 }  // namespace riv

@@ -446,7 +446,9 @@ void supercritical_step(int n) {
   const float mq = q * q / a, sf = (q / k) * (q / k);
   float aj = 0.0f, kj = 0.0f, bj = 0.0f;
   bool gaveup = false;
-  for (;;) {
+  // At most 1 km of steps; a level or balance that is no number ends it.
+  constexpr int kMaxStepsDown = 1000000;
+  for (int step = 0;; ++step) {
     aj = std::max(tab(c.ztab, c.atab, zj), kTiny);
     kj = std::max(tab(c.ztab, c.ktab, zj), kTiny);
     // T = (Qj^2/Aj - Q^2/A) / ((Aj + A)/2 g) + zj - z + (Sfj + Sf)/2 dx
@@ -454,7 +456,9 @@ void supercritical_step(int n) {
                      0.5f * ((qj / kj) * (qj / kj) + sf) * dx;
     if (tt >= 0.0f) break;
     zj -= kSuperStep;
-    if (zj <= c.ztab(1)) {
+    const bool lost = !std::isfinite(tt) || !std::isfinite(zj) || step >= kMaxStepsDown;
+    if (lost) show("supercritical level not found (no finite value)");
+    if (lost || zj <= c.ztab(1)) {
       zj = rc.zwl(j);
       lcrit(j) = 0;
       st.lsuper = 0;

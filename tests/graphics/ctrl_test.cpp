@@ -1,5 +1,8 @@
 // The plot control loop: option word, non-interactive drawing, zoom and
 // Original, viewer items, label translation, screen-shot names and texts.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <vector>
 
 #include "graphics/graphics.hpp"
@@ -86,6 +89,15 @@ TEST_F(Ctrl, ValueMessageAndScreenShots) {
   put("gr0000.png", "x");
   EXPECT_EQ(grshot_name("png"), "gr0001.png");
   EXPECT_EQ(grshot_name("tif"), "gr0000.tif");
+  // A dangling link and a folder are not free; a reserved name is a new file.
+  ASSERT_EQ(::symlink("nowhere/x", "gr0001.png"), 0);
+  ASSERT_EQ(::mkdir("gr0002.png", 0755), 0);
+  EXPECT_EQ(grshot_name("png", true), "gr0003.png");
+  EXPECT_TRUE(file_exists("gr0003.png"));
+  EXPECT_FALSE(grshot_done("gr0003.png", 0));  // nothing captured: removed again
+  EXPECT_FALSE(file_exists("gr0003.png"));
+  ::unlink("gr0001.png");
+  ::rmdir("gr0002.png");
   grcomn.WNDWGR[3] = 1000, grcomn.WNDWGR[4] = 700;
   EXPECT_EQ(grshot_command("gr0001.png", false, false), "import -window rivsim gr0001.png ");
   EXPECT_EQ(grshot_command("gr0001.png", true, true),

@@ -1,6 +1,7 @@
 // Thousands of damaged model inputs, derived from the bundled example reach,
-// go through the reader: every one must end (normally or through the
-// diagnostics) without a crash, a sanitizer report or a hang. The inputs run
+// go through the reader, and every model the reader accepts through the
+// backwater solver and the stream tubes: every one must end (normally or
+// through the diagnostics) without a crash, a sanitizer report or a hang. The inputs run
 // in forked children so that a crash is seen as a signal and a hang as a
 // timeout; the input that failed is reported by its number (fixed seed).
 #include <fcntl.h>
@@ -20,7 +21,9 @@
 #include <vector>
 
 #include "input/input.hpp"
+#include "mixing/mixing.hpp"
 #include "model/model.hpp"
+#include "steady/steady.hpp"
 
 namespace riv {
 namespace {
@@ -118,8 +121,35 @@ std::string mutate(const std::vector<std::string>& base, std::mt19937& rng) {
 
 struct Stopped {};
 
+// Ends of the program (hooks run by stop_program) are caught as exceptions.
+template <class F>
+bool until_stop(F&& f) {
+  at_program_end([] { throw Stopped{}; });
+  try {
+    f();
+  } catch (const Stopped&) {
+    return false;
+  }
+  try {
+    run_end_hooks();
+  } catch (const Stopped&) {
+  }
+  return true;
+}
+
+// The computations on a model the reader accepted: the backwater profile,
+// then the stream tubes on it (every 3rd input, to keep the run short).
+void compute(int i) {
+  if (i % 3 != 0 || creach.nsec < 2 || iierr_errors() > 0) return;
+  until_stop([] {
+    int ierr = 0;
+    bkwat(ierr, 0);
+    if (ierr == 0) tubes_compute(kVelocity);
+  });
+}
+
 // Runs inputs first..n-1 in this (child) process; `cur` tells the parent
-// which input is running. Ends of the program are caught as exceptions.
+// which input is running, the model is reset before each.
 [[noreturn]] void child(const std::vector<std::string>& inputs, int first, volatile int* cur) {
   int devnull = ::open("/dev/null", O_WRONLY);
   if (devnull >= 0) ::dup2(devnull, 1);
@@ -133,23 +163,10 @@ struct Stopped {};
     iicmd_reset();
     uopen_memory(cunit.lulst);
     FStr<60> name("fuzz_in.txt");
-    at_program_end([] { throw Stopped{}; });
-    try {
-      inrea(name);
-    } catch (const Stopped&) {
-    }
-    // Counts left by an early end or an abort, then the hook itself.
-    if (iierr_warnings() + iierr_errors() > 0) {
-      at_program_end([] { throw Stopped{}; });
-      try {
-        iierr(0, "", 39);
-      } catch (const Stopped&) {
-      }
-    }
-    try {
-      run_end_hooks();
-    } catch (const Stopped&) {
-    }
+    const bool read = until_stop([&] { inrea(name); });
+    if (read && inrea_lost() == 0) compute(i);
+    // Counts left by an early end or an abort.
+    if (iierr_warnings() + iierr_errors() > 0) until_stop([] { iierr(0, "", 39); });
     uclose(cunit.lulst);
     uclose(cunit.luin);
   }
