@@ -51,17 +51,12 @@ void read_title() {
 
 // ---- >>global ----
 
-void out_of_range(std::string_view key) {
-  uendline(lst());
-  iierr(2, "value out of range: " + std::string(key), lst());
-}
-
 // The property table needs one row at least and holds 40.
 void table_values() {
   int v = 0;
   if (!inr_values("table_values", {v})) return;
   fwrite(lst(), "(i4)", {v});
-  if (v < 1) return out_of_range("table_values");
+  if (v < 1) return inr_out_of_range("table_values");
   if (v > mxtabv) {
     uendline(lst());
     iierr(1, "table_values limited to 40", lst());
@@ -75,7 +70,7 @@ void grid_values() {
   if (!inr_values("grid_values", {v})) return;
   if (v < 2) {
     fwrite(lst(), "(i4)", {v});
-    return out_of_range("grid_values");
+    return inr_out_of_range("grid_values");
   }
   ccs.ngrid = std::min(v, mxgrid);
   fwrite(lst(), "(i4)", {ccs.ngrid});
@@ -129,9 +124,11 @@ void global_keyword(int k) {
     case 1: {  // defkst
       float v = 0.0f;
       if (!inr_values("defkst", {v})) return;
+      fwrite(lu, "(f10.4)", {v});
+      // A Strickler value (or roughness height) of 0 or less gives no conveyance.
+      if (!(v > 0.0f)) return inr_out_of_range("defkst");
       inr.defkst = v;
       ccs.kstl(1) = v;
-      fwrite(lu, "(f10.4)", {v});
       return;
     }
     case 2: {  // defn
@@ -157,6 +154,7 @@ void global_keyword(int k) {
       float v = 0.0f;
       if (!inr_values("kst", {v})) return;
       fwrite(lu, "(f10.4)", {v});
+      if (!(v > 0.0f)) return inr_out_of_range("kst");
       ccs.kstl(current_class()) = v;
       return;
     }
@@ -178,9 +176,10 @@ void global_keyword(int k) {
     case 8: {  // d90
       float v = 0.0f;
       if (!inr_values("d90", {v})) return;
+      fwrite(lu, "(f10.1)", {v});
+      if (!(v > 0.0f)) return inr_out_of_range("d90");
       cbedevol.d90def = v;
       cbedevol.d90.fill(v);
-      fwrite(lu, "(f10.1)", {v});
       return;
     }
     case 9:
@@ -214,8 +213,10 @@ void global_keyword(int k) {
     case 15: {  // control_velocity
       float v = 0.0f;
       if (!inr_values("control_velocity", {v})) return;
-      cinput.vcontr = v;
       fwrite(lu, "(f8.3)", {v});
+      // Imposed levels could never move (or would move backwards).
+      if (!(v > 0.0f)) return inr_out_of_range("control_velocity");
+      cinput.vcontr = v;
       return;
     }
     default:
@@ -452,6 +453,11 @@ bool inr_values(std::string_view key, std::initializer_list<FTarget> targets) {
     return false;
   }
   return true;
+}
+
+void inr_out_of_range(std::string_view key) {
+  uendline(lst());
+  iierr(2, "value out of range: " + std::string(key), lst());
 }
 
 bool inr_finite(std::string_view key, const float* v, int n) {

@@ -77,6 +77,10 @@ int record_values(int r, bool table, std::string_view key, std::string_view fmt)
   return 1;
 }
 
+bool all_positive(const float* v, int n) {
+  return std::all_of(v, v + n, [](float x) { return x > 0.0f; });
+}
+
 // Loads the listed section named at branch position n. The reader's own
 // settings for the next section it reads (location, flags) are kept.
 void load_listed(int n) {
@@ -165,6 +169,8 @@ void branch_condition(int k, int iopt) {
   const float v = inr_vlat;
   if (k == 2 || k == 3) inr_vlat = 0.0f;
   if (m < 0) return;
+  // An energy slope of 0 or less has no normal depth.
+  if (k == 8 && !all_positive(ccs.tabc.col(2) + r + 2, m)) return inr_out_of_range("slope");
   ++ccs.nstruc;
   cchar.ctag(n) = tags[k - 2];
   if (k >= 4 && n >= 1) creach.ifix(n) = 1;
@@ -196,6 +202,9 @@ void branch_culvert() {
   if (!inr_values("culvert", {c1, c2, c3, c4, c5})) return;
   inr.cinv = c1;
   fwrite(lst(), "(4f10.2)", {c1, c2, c3, c4, c5});
+  // The barrel needs a width (diameter) and a roughness; a negative loss
+  // would drive the flow.
+  if (!(c2 > 0.0f && c4 > 0.0f && c5 >= 0.0f)) return inr_out_of_range("culvert");
   if (!tabc_fits(5)) return;
   const int r = inr.irow;
   const int n = creach.nsec;
@@ -241,10 +250,13 @@ void grain_sizes(int k, int iopt, Arr<float, mxbr>& field) {
     n = kMaxGrainRows;
     iitbl(n, tx, ty, cunit.luin, lst());
     if (!inr_finite(key_name(kBed, k), tx, n) || !inr_finite(key_name(kBed, k), ty, n)) return;
+    if (k <= 3 && !all_positive(ty, n)) return inr_out_of_range(key_name(kBed, k));
   } else {
     float v = 0.0f;
     if (!inr_values(key_name(kBed, k), {v})) return;
     fwrite(lst(), "(f10.3)", {v});
+    // Grain sizes (d30, dm, d90) divide the transport formulas.
+    if (k <= 3 && !(v > 0.0f)) return inr_out_of_range(key_name(kBed, k));
     tx[0] = 0.0f;
     ty[0] = v;
     n = 1;
@@ -445,8 +457,10 @@ void inr_compute_keyword(int k, int) {
       return;
     case 4:
       if (!inr_values("theta", {v})) return;
-      cunit.theta = v;
       fwrite(lu, "(f5.2)", {v});
+      // Below 0.5 the box scheme is unstable; above 1 it is no time weight.
+      if (!(v >= 0.5f && v <= 1.0f)) return inr_out_of_range("theta");
+      cunit.theta = v;
       return;
     case 5: {
       int n = 0;

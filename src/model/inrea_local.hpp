@@ -44,6 +44,9 @@ extern float inr_vlat;   // lateral velocity of the next inflow or discharge
 bool inr_values(std::string_view key, std::initializer_list<FTarget> targets);
 // True when the n values are finite; otherwise the error for key.
 bool inr_finite(std::string_view key, const float* v, int n);
+// Reports "value out of range: " + key after the echo of the value; the
+// keyword then leaves the model as it was.
+void inr_out_of_range(std::string_view key);
 // Notes that data of the input was dropped in this reading.
 void inr_lost(std::string_view why);
 

@@ -32,8 +32,23 @@ script() {
 cp "$src"/examples/reach/river.txt "$src"/examples/reach/sections.txt .
 
 # Values no computation can use are errors of the reading.
-sed 's/^table_values 40/table_values 0/' river.txt >m.txt
-check 2 m.txt && has out "**error: value out of range: table_values"
+# Each row EDIT:KEY gives a value the computations cannot use (no conveyance,
+# no normal depth, an unstable scheme, a division by a grain size).
+while IFS=: read -r edit key; do
+  sed "$edit" river.txt >m.txt
+  check 2 m.txt && has out "**error: value out of range: $key"
+done <<'ROWS'
+s/^table_values 40/table_values 0/:table_values
+s/^defkst 25/defkst 0/:defkst
+s/^kst 34/kst -5/:kst
+s/^theta 0.60/theta 0.3/:theta
+s/^theta 0.60/theta 1.5/:theta
+s/^control_velocity .*/control_velocity 0/:control_velocity
+s/^culvert .*/culvert 408.10 12.0 3.5 0 0.5/:culvert
+s/^culvert .*/&\nslope -0.001/:slope
+s/^d90 0.08/d90 0/:d90
+/^dm \*\*/{n;s/ [0-9.]*$/ 0/}:dm
+ROWS
 for v in nan inf 1e39; do
   sed "s/^density .*/density $v/" river.txt >m.txt
   check 2 m.txt
