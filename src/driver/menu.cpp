@@ -18,6 +18,13 @@ namespace {
 using Item = FStr<18>;
 using Items = std::array<Item, 6>;
 
+// Answers of the menus: the position of the chosen item (0 for a click
+// outside the items).
+enum MainItem { kMainOutside = 0, kMainFile, kMainSection, kMainBranch, kMainHelp };
+enum FileItem { kFileOpen = 1, kFileRefresh, kFileExit };
+enum SectionItem { kSecList = 1, kSecWLevel, kSecVelocity, kSecLoad, kSecHelp };
+enum BranchItem { kBrWaterlevel = 1, kBrTubes, kBrEvolution, kBrRouting, kBrMixing, kBrHelp };
+
 // Open: with a model loaded the file chooser asks for another one; a
 // cancelled choice keeps the model that is loaded.
 void open_model() {
@@ -38,9 +45,9 @@ bool file_menu(Items& it, float& x, float& y) {
   if (creach.ncs == 0) it[1](1) = '-';
   int k = 1;
   grcurs(3, it.data(), k, x, y);
-  if (k == 1) open_model();
-  if (k == 2) inrea(filin);
-  return k == 3;
+  if (k == kFileOpen) open_model();
+  if (k == kFileRefresh) inrea(filin);
+  return k == kFileExit;
 }
 
 void section_menu(Items& it, float& x, float& y) {
@@ -52,13 +59,13 @@ void section_menu(Items& it, float& x, float& y) {
   }
   int k = 2;
   grcurs(5, it.data(), k, x, y);
-  if (k >= 1 && k <= 4) grview_reset();
+  if (k >= kSecList && k <= kSecLoad) grview_reset();
   switch (k) {
-    case 1: clist(); break;
-    case 2: discr(); break;
-    case 3: velo(); break;
-    case 4: bdload(); break;
-    case 5: section_help(); break;
+    case kSecList: clist(); break;
+    case kSecWLevel: discr(); break;
+    case kSecVelocity: velo(); break;
+    case kSecLoad: bdload(); break;
+    case kSecHelp: section_help(); break;
     default: break;
   }
 }
@@ -74,14 +81,14 @@ void branch_menu(Items& it, float& x, float& y) {
   if (cmixing.nload == 0) it[4](1) = '-';
   int k = 3;
   grcurs(6, it.data(), k, x, y);
-  if (k >= 1 && k <= 5) grview_reset();
+  if (k >= kBrWaterlevel && k <= kBrMixing) grview_reset();
   switch (k) {
-    case 1: wlevel(1); break;
-    case 2: tubes(); break;
-    case 3: evol(); break;
-    case 4: flow(); break;
-    case 5: mix(); break;
-    case 6: branch_help(); break;
+    case kBrWaterlevel: wlevel(1); break;
+    case kBrTubes: tubes(); break;
+    case kBrEvolution: evol(); break;
+    case kBrRouting: flow(); break;
+    case kBrMixing: mix(); break;
+    case kBrHelp: branch_help(); break;
     default: break;
   }
 }
@@ -110,19 +117,19 @@ void menu_loop() {
     float x = 0, y = 0;
     grcurs(4, it.data(), ich, x, y);
     switch (ich) {
-      case 0:
+      case kMainOutside:
         if (y > 50.0f && y < 100.0f) help();
         break;
-      case 1:
+      case kMainFile:
         if (file_menu(it, x, y)) return;
         break;
-      case 2:
+      case kMainSection:
         section_menu(it, x, y);
         break;
-      case 3:
+      case kMainBranch:
         branch_menu(it, x, y);
         break;
-      case 4:
+      case kMainHelp:
         help();
         break;
       default:
