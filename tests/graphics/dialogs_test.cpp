@@ -243,16 +243,5 @@ TEST_F(Dialogs, ScriptFileLineThatDoesNotFitStops) {
   EXPECT_EXIT(choose(), ::testing::ExitedWithCode(2), "line 1: \"S\" is no key of this menu");
 }
 
-TEST_F(Dialogs, HeadlessWaitWithoutAnswersEndsTheRun) {
-  put("short.txt", "F\n");
-  ASSERT_TRUE(grscript_file("short.txt"));
-  EXPECT_EXIT(
-      {
-        choose();
-        choose();
-      },
-      ::testing::ExitedWithCode(3), "script ended while waiting for input");
-}
-
 }  // namespace
 }  // namespace riv
