@@ -27,19 +27,13 @@ cp "$src"/examples/reach/river.txt "$src"/examples/reach/sections.txt .
 
 # Without a model and without "inx": Open reads "inx", which is missing, so
 # the file chooser asks and the script names the model. Then the help
-# screen, the help texts of both menus and a form of the Section menu
-# (filled, computed, shown again and cancelled).
+# screen and a form of the Section menu (filled, computed, shown again and
+# cancelled).
 run 0 "F
 O
 river.txt
 ?
 help.txt
-S
-?
-section_help.txt
-B
-?
-branch_help.txt
 S
 W
 CSName=K1000
@@ -54,8 +48,6 @@ has out " >>branch"
 has help.txt "RIVSIM  is a program to estimate uniform and non-uniform"
 has help.txt "Default names of these files are <section> and <reach>,"
 [ "$(sed -n 3p help.txt)" = "" ] || fails "help screen: line 3 not empty"
-has section_help.txt " LLoad      estimates sediment load for given"
-has branch_help.txt "            mixing with streamtube method"
 has stdout.txt "fill in values"
 
 # Nothing to read: the chooser is cancelled, the Section items are disabled
