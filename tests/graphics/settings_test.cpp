@@ -59,9 +59,6 @@ TEST_F(GrSettings, ReadsEveryLineWithItsClamps) {
   EXPECT_EQ(grcomt.FIRMGR.str(), "Firm");
   EXPECT_EQ(grcomt.TITLGR.str(), "River Rhine");
   EXPECT_EQ(grcomt.SUBTGR.str(), "Reach 2");
-  // Window from the file's counts and scale.
-  EXPECT_EQ(c.WNDWGR[3], static_cast<int>(14.5f * 50 * c.XSCLGR));
-  EXPECT_FLOAT_EQ(c.XFACGR, static_cast<float>(10 * 50 * c.XSCLGR / 1.0));
 }
 
 TEST_F(GrSettings, ShortOrBrokenFileStopsAtTheLine) {
