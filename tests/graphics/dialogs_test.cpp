@@ -159,7 +159,6 @@ TEST_F(Dialogs, FormFromQueueAndClicks) {
   grinfo(3, labels, values);
   auto vals = [&] { return values[0].str() + ";" + values[1].str() + ";" + values[2].str(); };
   EXPECT_EQ(vals(), "river;+;|2|Point|Arc|Polygon");
-  EXPECT_EQ(labels[0].str(), "Name");
   grscpt({"I", "Name=x", "C"});
   grinfo(3, labels, values);
   EXPECT_EQ(labels[0].str(), "cancel");
@@ -241,17 +240,6 @@ TEST_F(Dialogs, ScriptFileLineThatDoesNotFitStops) {
   put("bad2.txt", "S\n");
   ASSERT_TRUE(grscript_file("bad2.txt"));
   EXPECT_EXIT(choose(), ::testing::ExitedWithCode(2), "line 1: \"S\" is no key of this menu");
-}
-
-TEST_F(Dialogs, HeadlessWaitWithoutAnswersEndsTheRun) {
-  put("short.txt", "F\n");
-  ASSERT_TRUE(grscript_file("short.txt"));
-  EXPECT_EXIT(
-      {
-        choose();
-        choose();
-      },
-      ::testing::ExitedWithCode(3), "script ended while waiting for input");
 }
 
 }  // namespace

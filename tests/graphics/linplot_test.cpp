@@ -92,13 +92,6 @@ TEST_F(Klin, StatisticsOfALine) {
   EXPECT_FLOAT_EQ(s.median, 2);
   EXPECT_FLOAT_EQ(s.sd, 1);
   EXPECT_FLOAT_EQ(s.volume, 4);
-  auto lines = grklin_stat_lines("Water Level   ", s);
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[0], "Water Level");
-  EXPECT_EQ(lines[1], "NODES=              3");
-  EXPECT_EQ(lines[2], "MEAN=           2.000");
-  EXPECT_EQ(lines[4], "STD.DEV.=       1.000");
-  EXPECT_EQ(lines[5], "VOLUME=         4.000");
   // Even count: the lower middle value; descending x counts by magnitude.
   const float x2[4] = {3, 2, 1, 0}, y2[4] = {4, 1, 3, 2};
   s = grklin_stat(4, x2, y2);
@@ -128,8 +121,6 @@ TEST_F(Klin, NearestNodeAndItsMessage) {
   // On the screen (2, 100) is far below; (5, 480) is the nearest.
   EXPECT_EQ(grnear(4, 500, 3, xs, ys), 2);
   EXPECT_EQ(grnear(4, 500, 0, xs, ys), -1);
-  EXPECT_EQ(grnear_text(12.5f, -3.25f, 2, 17),
-            "(X,Y)      12.500      -3.250 Line  2 Pnt  17");
 }
 
 // A profile in km over 0.08 % with a title longer than 60 characters:

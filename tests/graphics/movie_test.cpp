@@ -12,29 +12,18 @@ namespace {
 TEST(MovieStep, StepsStayInsideTheSequence) {
   GrMovie m;
   m.length = 4;
-  EXPECT_EQ(grmovy_step(m, 3, 0), 2);  // Reverse on the first stays there
-  EXPECT_EQ(m.step, 1);
-  grmovy_step(m, 4, 0);  // End
-  EXPECT_EQ(m.step, 4);
-  grmovy_step(m, 2, 0);  // Forward on the last stays there
-  EXPECT_EQ(m.step, 4);
-  grmovy_step(m, 3, 0);
-  EXPECT_EQ(m.step, 3);
-  for (int ich : {0, -3, -9, 10}) {  // no item: nothing moves, the menu comes back
-    EXPECT_EQ(grmovy_step(m, ich, 0), 2);
-    EXPECT_EQ(m.step, 3);
+  // (item, number typed, step after, queued answer or -1): Reverse on the
+  // first and Forward on the last stay there, no item moves nothing and the
+  // menu comes back, numbers are held inside, ?? and eXit queue nothing.
+  const int seq[][4] = {{3, 0, 1, 2},  {4, 0, 4, -1},  {2, 0, 4, -1}, {3, 0, 3, -1},
+                        {0, 0, 3, 2},  {-3, 0, 3, 2},  {-9, 0, 3, 2}, {10, 0, 3, 2},
+                        {1, 0, 1, -1}, {5, 2, 2, -1},  {5, 0, 1, -1}, {5, -7, 1, -1},
+                        {5, 99, 4, -1}, {8, 0, 4, 0},  {9, 0, 4, 0}};
+  for (const auto& [ich, num, step, ret] : seq) {
+    const int r = grmovy_step(m, ich, num);
+    EXPECT_EQ(m.step, step) << ich << " " << num;
+    if (ret >= 0) EXPECT_EQ(r, ret) << ich;
   }
-  grmovy_step(m, 1, 0);  // Begin
-  EXPECT_EQ(m.step, 1);
-  const int numbers[][2] = {{2, 2}, {0, 1}, {-7, 1}, {99, 4}};
-  for (const auto& n : numbers) {
-    grmovy_step(m, 5, n[0]);
-    EXPECT_EQ(m.step, n[1]) << n[0];
-  }
-  EXPECT_EQ(grmovy_step(m, 8, 0), 0);  // ?? and eXit queue nothing
-  EXPECT_EQ(grmovy_step(m, 9, 0), 0);
-  EXPECT_EQ(m.step, 4);
-
   // An empty sequence keeps step 1 whatever is chosen.
   GrMovie e;
   for (int ich = 1; ich <= 6; ++ich) grmovy_step(e, ich, 5);
@@ -147,14 +136,6 @@ TEST_F(Movie, NumberAndThePointLineMode) {
   std::vector<std::vector<int>> px(kNpt), py(kNpt);
   for (int i = 0; i < kNpt; ++i) pixels(x, y, {i, kNpt + i, 2 * kNpt + i}, px[i], py[i]);
   EXPECT_EQ(drawn(px, py), (std::vector<int>{1, 5, 7}));
-}
-
-TEST_F(Movie, NoCurvesShowEmptyAxes) {
-  const std::vector<std::string> select = {"S"};
-  grscpt(select);
-  keys("fpexx");
-  grmovy(x.data(), y.data(), kNpt, 0, titles, 1, 2101);
-  EXPECT_EQ(subtitle_step(), "/   1      ");
 }
 
 }  // namespace

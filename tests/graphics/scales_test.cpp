@@ -122,12 +122,4 @@ TEST_F(GrScales, ProgressBarDrawsEachPercentOnce) {
   EXPECT_EQ(grx_headless_pixel(x, y), 0xFFFFFFu);
 }
 
-TEST_F(GrScales, TableInterpolation) {
-  const float xs[3] = {0, 1, 3}, ys[3] = {10, 20, 0};
-  EXPECT_FLOAT_EQ(grint0(3, xs, ys, 0.5f), 15);
-  EXPECT_FLOAT_EQ(grint0(3, xs, ys, 2), 10);
-  EXPECT_FLOAT_EQ(grint0(3, xs, ys, -1), 10);
-  EXPECT_FLOAT_EQ(grint0(3, xs, ys, 9), 0);
-}
-
 }  // namespace riv

@@ -102,30 +102,6 @@ TEST_F(GrX11, DrawsColoursLinesFillsMarkersAndTexts) {
   EXPECT_EQ(left, 0);
 }
 
-TEST_F(GrX11, KeysAndButtons) {
-  if (!test::have_command("xdotool")) GTEST_SKIP() << "no xdotool";
-  int type = -1, x = -7, y = -7, code = -7;
-  grxcvn(type, x, y, code);
-  EXPECT_EQ(type, -1);  // nothing queued: arguments untouched
-  EXPECT_EQ(code, -7);
-  std::string w = "$(xdotool search --name " + window_name() + " | head -1)";
-  alarm(30);  // a lost event must fail the test, not hang it
-  ASSERT_EQ(std::system(("xdotool key --window " + w + " KP_7 7 Return Left Escape").c_str()), 0);
-  std::vector<int> codes;
-  while (codes.size() < 5) {
-    grxevn(type, x, y, code);
-    if (type == kGrxKeyPress) codes.push_back(code);
-  }
-  EXPECT_EQ(codes, (std::vector<int>{55, 55, 11, 15, 12}));
-  ASSERT_EQ(std::system(("xdotool mousemove --window " + w + " 40 30 click 3").c_str()), 0);
-  do grxevn(type, x, y, code);
-  while (type != kGrxButtonPress);
-  EXPECT_EQ(code, 3);
-  EXPECT_EQ(x, 40);
-  EXPECT_EQ(y, 30);
-  alarm(0);
-}
-
 TEST(GrX11NoDisplay, SaysSoAndEndsWithStatusOne) {
   EXPECT_EXIT(
       {

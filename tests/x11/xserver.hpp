@@ -111,39 +111,12 @@ inline Shot load_ppm(const std::string& file) {
   return f ? s : Shot{};
 }
 
-// The import command that captures the window as <file>.ppm and <file>.png.
-inline std::string capture_command(const std::string& window, const std::string& file) {
-  return "import -window " + window + " -depth 8 " + file + ".ppm; convert " + file + ".ppm " +
-         file + ".png 2>/dev/null";
-}
-
 // Captures the window as <file>.png and returns its pixels.
 inline Shot capture(const std::string& window, const std::string& file) {
   std::remove((file + ".ppm").c_str());
-  std::system(capture_command(window, file).c_str());
+  std::system(("import -window " + window + " -depth 8 " + file + ".ppm; convert " + file +
+               ".ppm " + file + ".png 2>/dev/null").c_str());
   return load_ppm(file + ".ppm");
-}
-
-// Makes the folder <dir> of the current one, empties it and goes into it;
-// returns the folder it left.
-inline std::filesystem::path enter_shot_dir(const std::string& dir) {
-  const std::filesystem::path home = std::filesystem::current_path();
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  for (const auto& e : std::filesystem::directory_iterator("."))
-    if (e.is_regular_file()) std::filesystem::remove(e.path());
-  return home;
-}
-
-// Opens the window of the plot viewers (headless when it cannot open).
-inline void open_plot_window(const std::string& prefix) {
-  grreset();
-  grx_install_x11();
-  grinit(5, 6, window_name(prefix), "", 0);
-  if (!grx_is_open()) {
-    int m = 2;
-    grmode(m);
-  }
 }
 
 inline void close_window() {
