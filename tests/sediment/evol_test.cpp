@@ -150,8 +150,7 @@ TEST_F(Evol, PicturesMenuAndWriteRequests) {
     EXPECT_EQ(t, "bed evolution");
     EXPECT_TRUE(i == -1 || i % 5 == 1);
   };
-  EvolPanel panel;
-  seddisplay.panel = [&](const EvolPanel& p) { panel = p; };
+  seddisplay.panel = [](const EvolPanel&) {};
   seddisplay.menu = [&](Arr<FStr<18>, 23>& m, int n) {
     EXPECT_EQ(n, 7);
     disabled.clear();
@@ -165,10 +164,6 @@ TEST_F(Evol, PicturesMenuAndWriteRequests) {
   EXPECT_EQ(beams, 6);
   EXPECT_EQ(disabled, "----...");  // Levels shown, no formula
   EXPECT_EQ(grcomn.IN15GR, 0);
-  EXPECT_EQ(panel.text(2), "Step.....  Time/h...  Timestep/h");
-  EXPECT_EQ(panel.text(3), "       11      11.00       1.00");
-  EXPECT_EQ(panel.text(5), "     50.0       50.0");
-  EXPECT_EQ(cinput.title.sub(81, 100), "Longitudinal Section");
 
   // Two header lines, then one line per picture after the set-up.
   const std::string w1 = ucontents(71);
@@ -218,10 +213,7 @@ TEST_F(Evol, DialogCancelAndUnreadableValues) {
   seddisplay.form = [&](SedForm& f) {
     ++shown;
     EXPECT_EQ(f.n, 2);
-    EXPECT_EQ(f.label(1).view(), "duration  [h]     ");
     if (shown == 1) {
-      EXPECT_EQ(f.value(1).str(), "       100.0");
-      EXPECT_EQ(f.value(2).str(), "        1.00");
       f.value(2) = "abc";
     } else {
       f.label(1) = "cancel";
