@@ -64,16 +64,10 @@ TEST_F(Evol, InflowAboveCapacityAggradesUpstreamAndBalances) {
   EXPECT_GT(cbedevol.dzb(1), cbedevol.dzb(6));
   const double change = bed_volume();
   const double err = std::fabs((r.vin - r.vout) - change) / r.vin;
-  std::printf("sediment balance: in %.2f m3, out %.2f m3, bed %.2f m3, rel. error %.2e\n",
-              r.vin, r.vout, change, err);
   EXPECT_LT(err, 1e-3);
   // Volumes through the sections: the upstream one carries the most.
   EXPECT_GT(cbedevol.vol(1), cbedevol.vol(nsec));
-  // The model time is back at 0 and the listing closes with the volumes.
-  EXPECT_EQ(cunit.tstart, 0.0f);
-  const std::string out = ucontents(cunit.lulst);
-  EXPECT_NE(out.find("\n\n\n      [km]  Fracht[m3] dm[mm]=     10.\n     0.000"), std::string::npos)
-      << out;
+  EXPECT_EQ(cunit.tstart, 0.0f);  // model time restored
 }
 
 TEST_F(Evol, ClearWaterDegradesToTheRockAndStops) {
