@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "input/diag_helpers.hpp"
 #include "input/input.hpp"
@@ -89,30 +90,22 @@ TEST_F(Inrea, SectionPointsOrderShiftLocationAndFaults) {
 
   // Given right to left, stored left to right; the unknown label is class 1.
   ASSERT_EQ(creach.ncs, 2);
-  csrea(1, 0.0f);
-  EXPECT_EQ(ccs.np, 3);
-  EXPECT_FLOAT_EQ(ccs.ysec(1), 0.0f);
-  EXPECT_FLOAT_EQ(ccs.zsec(1), 6.5f);
-  EXPECT_FLOAT_EQ(ccs.ysec(3), 10.0f);
-  EXPECT_FLOAT_EQ(ccs.zsec(3), 5.5f);
-  EXPECT_EQ(ccs.iclass(1), 1);
-  EXPECT_EQ(ccs.kind, 1);
-  EXPECT_EQ(ccs.lmain, 1);
-  EXPECT_FLOAT_EQ(ccs.xloc, 1000.0f);
-  EXPECT_FLOAT_EQ(ccs.yloc, 1000.0f);
+  // (points, y1, z1, y3, z3, class 1, kind, main, x, y) of the loaded section.
+  auto loaded = [](int isec, int i) {
+    csrea(isec, 0.0f);
+    return std::vector<float>({float(ccs.np), ccs.ysec(1), ccs.zsec(1), ccs.ysec(3), ccs.zsec(3),
+                               float(ccs.iclass(i)), float(ccs.kind), float(ccs.lmain), ccs.xloc,
+                               ccs.yloc});
+  };
+  EXPECT_EQ(loaded(1, 1), std::vector<float>({3, 0, 6.5f, 10, 5.5f, 1, 1, 1, 1000, 1000}));
   EXPECT_FLOAT_EQ(ccs.azim, 100.0f * 0.017453f * 0.9f);
   // The section of two points was dropped and its number reused; z-y order;
   // first and last point 0.005 m apart close the outline.
   EXPECT_EQ(cchar.csname(2).str(), "C");
-  csrea(2, 0.0f);
-  EXPECT_EQ(ccs.np, 3);
-  EXPECT_FLOAT_EQ(ccs.ysec(1), 12.5f);
-  EXPECT_FLOAT_EQ(ccs.zsec(1), 431.2f);
-  EXPECT_EQ(ccs.iclass(3), 2);
-  EXPECT_EQ(ccs.kind, 2 + 4);
-  // Without locate: 1000 x station; y and azimuth of the last located section.
-  EXPECT_FLOAT_EQ(ccs.xloc, 3000.0f);
-  EXPECT_FLOAT_EQ(ccs.yloc, 1000.0f);
+  // Without locate: 1000 x station; y of the last located section.
+  const std::vector<float> c = loaded(2, 3);
+  EXPECT_EQ(std::vector<float>({c[0], c[1], c[2], c[5], c[6], c[8], c[9]}),
+            std::vector<float>({3, 12.5f, 431.2f, 2, 6, 3000, 1000}));
 }
 
 TEST_F(Inrea, LabelsBeforeAndBeyondTheClassTable) {
