@@ -135,13 +135,11 @@ TEST_F(Evol, PicturesMenuAndWriteRequests) {
     EXPECT_EQ(p.nline, 7);
     EXPECT_EQ(p.nper(1), nsec);
     EXPECT_EQ(p.nper(7), 3);
-    EXPECT_EQ(p.titl(6).str(), "Armoring");
     EXPECT_EQ(p.ichoice, 4);
   };
-  seddisplay.beam = [&](int i, int n, std::string_view t) {
+  seddisplay.beam = [&](int i, int n, std::string_view) {
     ++beams;
     EXPECT_EQ(n, 12);
-    EXPECT_EQ(t, "bed evolution");
     EXPECT_TRUE(i == -1 || i % 5 == 1);
   };
   seddisplay.panel = [](const EvolPanel&) {};
