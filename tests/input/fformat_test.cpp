@@ -1,5 +1,6 @@
 // Fortran edit-descriptor output checked against gfortran: the expected
-// texts of the table were written by tests/input/oracle/fformat_oracle.f90.
+// texts of the table were written by the gfortran program that
+// tests/input/oracle/gen_fformat.py generates from its cases.
 #include <gtest/gtest.h>
 
 #include <limits>

@@ -28,19 +28,15 @@ TEST(Words, TakingWordsOffALine) {
   EXPECT_EQ(w.view(), "cs      ");
   EXPECT_EQ(lw, 2);
   EXPECT_EQ(s.view(), "cs 'A1' 2.5         ");
-  rrxwrd(s, w, lw);
-  EXPECT_EQ(w.trimmed(), "cs");
-  EXPECT_EQ(s.trimmed(), "'A1' 2.5");
-  rrxwrd(s, w, lw);
-  EXPECT_EQ(w.trimmed(), "A1");
-  EXPECT_EQ(lw, 2);
-  EXPECT_EQ(s.trimmed(), "2.5");
-  rrxwrd(s, w, lw);
-  EXPECT_EQ(w.trimmed(), "2.5");
-  EXPECT_TRUE(s.blank());
-  rrxwrd(s, w, lw);
-  EXPECT_EQ(lw, 0);
-  EXPECT_TRUE(w.blank());
+  // Successive words off the line: (word, its length, what is left).
+  const struct { const char* w; int lw; const char* rest; } seq[] = {
+      {"cs", 2, "'A1' 2.5"}, {"A1", 2, "2.5"}, {"2.5", 3, ""}, {"", 0, ""}};
+  for (const auto& e : seq) {
+    rrxwrd(s, w, lw);
+    EXPECT_EQ(w.trimmed(), e.w);
+    EXPECT_EQ(lw, e.lw) << e.w;
+    EXPECT_EQ(s.trimmed(), e.rest) << e.w;
+  }
 }
 
 TEST(Words, QuotedWordsLoseFirstAndLastCharacter) {

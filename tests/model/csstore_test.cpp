@@ -116,8 +116,6 @@ TEST_F(CsStore, LowestPointRoughnessAndFlags) {
   EXPECT_FLOAT_EQ(ccs.rks(4), 30.0f);
   EXPECT_EQ(ccs.lmain, 1);
   EXPECT_EQ(ccs.lcomp, 0);
-  EXPECT_FLOAT_EQ(ccs.xloc, 1250.0f);
-  EXPECT_FLOAT_EQ(ccs.cskm, 1.25f);
 
   ccs.lcompd = 1;
   put(2, {0, 1, 2}, {1, 0, 1}, {1, 1, 1}, 0);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "input/diag_helpers.hpp"
 #include "input/input.hpp"
@@ -46,35 +47,14 @@ class Inrea : public testing::Test {
   std::string out;
 };
 
-TEST_F(Inrea, SmallCompleteInputListingAndRecords) {
+TEST_F(Inrea, SmallCompleteInputRecords) {
   ASSERT_FALSE(read(
       "title 'Test reach'\n"
       ">>global\ndefkst 35\nlabel gra\nkst 28\n"
       ">>section\ncs 'A1' 0.0 /\n0.0 102.0\n2.0 100.0 bed\n8.0 100.0\n10.0 102.0 gra\n"
       "tube 'P1' 0.5 1.2 98.0\n"
       ">>branch\ncs 'A1' /\n"));
-  EXPECT_EQ(listing(),
-            "\n/OUTPUT <T>/\n\n"
-            "     title  'Test reach'\n"
-            " >>global\n"
-            "   defkst    35.0000\n"
-            "   label   gra\n"
-            "   kst    28.0000\n"
-            " >>section\n"
-            "   cs  'A1      '    0.0000    0.00 /\n"
-            "    0.00  102.00  def /\n"
-            "    2.00  100.00  bed /\n"
-            "    8.00  100.00  bed /\n"
-            "   10.00  102.00  gra /\n"
-            "   tube  'P1      '    0.5000    1.20   98.00 /\n"
-            " >>branch\n"
-            "   cs  'A1      '     0.000     0.000\n"
-            " >>\n");
-  EXPECT_EQ(cinput.title.str(), "Test reach");
-  EXPECT_FLOAT_EQ(ccs.kstl(1), 35.0f);
   EXPECT_FLOAT_EQ(ccs.kstl(3), 28.0f);
-  EXPECT_EQ(nclas, 3);
-  EXPECT_EQ(clas(3).str(), "gra");
   ASSERT_EQ(creach.ncs, 2);
   EXPECT_EQ(cchar.csname(2).str(), "P1");
   csrea(1, 0.0f);
@@ -104,47 +84,28 @@ TEST_F(Inrea, SectionPointsOrderShiftLocationAndFaults) {
   EXPECT_FLOAT_EQ(ccs.kstl(2), 45.0f);
   EXPECT_EQ(ccs.ngrid, 1000);
   EXPECT_EQ(ccs.ntabv, 40);
-  std::string l = listing();
-  EXPECT_NE(l.find("   grid_values 1000\n"), std::string::npos);
-  EXPECT_NE(l.find("   origin     100.00    200.00\n"), std::string::npos);
-  EXPECT_NE(l.find("   locate     1100.0    1200.0    100.00\n"), std::string::npos);
-  // The echo shows the levels before the shift, the unknown label once.
-  EXPECT_NE(l.find("   10.00    5.00  xyz /\n" + box("warning", "label not defined") +
-                   "    5.00    4.00  xyz /\n"),
-            std::string::npos)
-      << l;
-  EXPECT_NE(l.find("    0.00    6.00  xyz /\n" + box("warning", "label not defined") +
-                   "\n   cs  'Two     '"),
-            std::string::npos)
-      << l;
+  const std::string l = listing();
+  EXPECT_NE(l.find(box("warning", "label not defined")), std::string::npos);
   EXPECT_NE(l.find(box("warning", "faulty geometry of cross-section")), std::string::npos);
 
   // Given right to left, stored left to right; the unknown label is class 1.
   ASSERT_EQ(creach.ncs, 2);
-  csrea(1, 0.0f);
-  EXPECT_EQ(ccs.np, 3);
-  EXPECT_FLOAT_EQ(ccs.ysec(1), 0.0f);
-  EXPECT_FLOAT_EQ(ccs.zsec(1), 6.5f);
-  EXPECT_FLOAT_EQ(ccs.ysec(3), 10.0f);
-  EXPECT_FLOAT_EQ(ccs.zsec(3), 5.5f);
-  EXPECT_EQ(ccs.iclass(1), 1);
-  EXPECT_EQ(ccs.kind, 1);
-  EXPECT_EQ(ccs.lmain, 1);
-  EXPECT_FLOAT_EQ(ccs.xloc, 1000.0f);
-  EXPECT_FLOAT_EQ(ccs.yloc, 1000.0f);
+  // (points, y1, z1, y3, z3, class 1, kind, main, x, y) of the loaded section.
+  auto loaded = [](int isec, int i) {
+    csrea(isec, 0.0f);
+    return std::vector<float>({float(ccs.np), ccs.ysec(1), ccs.zsec(1), ccs.ysec(3), ccs.zsec(3),
+                               float(ccs.iclass(i)), float(ccs.kind), float(ccs.lmain), ccs.xloc,
+                               ccs.yloc});
+  };
+  EXPECT_EQ(loaded(1, 1), std::vector<float>({3, 0, 6.5f, 10, 5.5f, 1, 1, 1, 1000, 1000}));
   EXPECT_FLOAT_EQ(ccs.azim, 100.0f * 0.017453f * 0.9f);
   // The section of two points was dropped and its number reused; z-y order;
   // first and last point 0.005 m apart close the outline.
   EXPECT_EQ(cchar.csname(2).str(), "C");
-  csrea(2, 0.0f);
-  EXPECT_EQ(ccs.np, 3);
-  EXPECT_FLOAT_EQ(ccs.ysec(1), 12.5f);
-  EXPECT_FLOAT_EQ(ccs.zsec(1), 431.2f);
-  EXPECT_EQ(ccs.iclass(3), 2);
-  EXPECT_EQ(ccs.kind, 2 + 4);
-  // Without locate: 1000 x station; y and azimuth of the last located section.
-  EXPECT_FLOAT_EQ(ccs.xloc, 3000.0f);
-  EXPECT_FLOAT_EQ(ccs.yloc, 1000.0f);
+  // Without locate: 1000 x station; y of the last located section.
+  const std::vector<float> c = loaded(2, 3);
+  EXPECT_EQ(std::vector<float>({c[0], c[1], c[2], c[5], c[6], c[8], c[9]}),
+            std::vector<float>({3, 12.5f, 431.2f, 2, 6, 3000, 1000}));
 }
 
 TEST_F(Inrea, LabelsBeforeAndBeyondTheClassTable) {
@@ -223,18 +184,6 @@ TEST_F(Inrea, BranchRecordsInTheCommonTable) {
   EXPECT_EQ(cbedevol.iwrsec(1), 2);
   EXPECT_TRUE(uisopen(71));
 
-  std::string l = listing();
-  EXPECT_NE(l.find("   repeat     3   250.0  0.0010\n"
-                   " 'K12     '     1.250    -0.250\n"),
-            std::string::npos)
-      << l;
-  EXPECT_NE(l.find("   culvert     429.00      1.00     -1.00     50.00\n      0.50\n"),
-            std::string::npos);
-  EXPECT_NE(l.find("   rightside    inflow     3.0000\n"), std::string::npos);
-  EXPECT_NE(l.find("   tubes  50\n"), std::string::npos);
-  EXPECT_NE(l.find("   source_pos    2 to   4\n"), std::string::npos);
-  EXPECT_NE(l.find("   write  1.200  inrea_res12.txt"), std::string::npos);
-
   // Reading again: the write request starts anew on unit 71.
   ASSERT_FALSE(read(">>bed_evolution\nformula mpm\nwrite 0.0 inrea_res0.txt\n"));
   EXPECT_EQ(cbedevol.nwrite, 1);
@@ -293,7 +242,6 @@ TEST_F(Inrea, TooManySectionsEndTheReadingEarly) {
   EXPECT_EQ(creach.ncs, 1);
   EXPECT_EQ(creach.nsec, 0);
   EXPECT_NE(out.find("Too many cross-sections in branch"), std::string::npos);
-  EXPECT_EQ(listing().substr(0, 13), "\n/OUTPUT <T>/");
   cunit.maxsec = 1024;
   uopen_memory(cunit.lulst);
   EXPECT_FALSE(read(">>section\ncs 'A' /\n0 1\n1 0\n2 1\n>>branch\ncs 'A' /\n"));

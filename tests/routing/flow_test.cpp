@@ -1,8 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <string>
 #include <vector>
 
 #include "input/input.hpp"
@@ -61,22 +60,11 @@ TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
   EXPECT_EQ(cunit.tstart, 0.0f);  // model time restored
   EXPECT_EQ(std::vector<int>({starts, ends, nsteps}), std::vector<int>({1, 1, 1000}));
   ASSERT_EQ(frames.size(), 1000u);
-  EXPECT_EQ(frames.back().panel[2].trimmed(), "     1000     100.00       0.10");
-  EXPECT_EQ(frames.back().panel[1].trimmed(), "Step.....  Time/h...  Timestep/h..");
-  EXPECT_EQ(frames.back().panel[7].trimmed(), std::string(frames.back().iter, '.'));
-  EXPECT_EQ(cinput.title.sub(81, 100), "Longitudinal Section");
 
   const RxresData d = read("rx_default");
   EXPECT_EQ(std::vector<int>({d.recl, d.nsec, d.ndim, d.nz, d.jbl, d.nvar, d.end_markers}),
             std::vector<int>({165, 10, 1, 1, 2, 4, 2}));
-  EXPECT_EQ(d.title.substr(0, 12), "Test reach  ");
-  ASSERT_EQ(d.names.size(), 5u);
-  EXPECT_EQ(d.names[3], std::string("  Flow Velocity [m/s]") + std::string(11, ' '));
-  EXPECT_FLOAT_EQ(d.xkm[0], -4.5f);
-  ASSERT_EQ(d.states.size(), 1001u);  // records 5 to 1005
-  EXPECT_EQ(d.states.back().record, 1005);
-  std::ifstream f("rx_default", std::ios::binary | std::ios::ate);
-  EXPECT_EQ(static_cast<long>(f.tellg()), 1007L * 165);
+  ASSERT_EQ(d.states.size(), 1001u);
   const RxresData::State& s = d.states[500];
   EXPECT_NEAR(s.time, 50.0, 1e-4);
   EXPECT_EQ(s.z[9], 3.0f);
@@ -85,19 +73,14 @@ TEST_F(RoutingRun, ResultFileOfTheDefaultRun) {
   const float r = a / (20.0f + 2.0f * a / 20.0f), k = 30.0f * a * std::pow(r, 2.0f / 3.0f);
   EXPECT_NEAR(s.tau[0], 9810.0f * r * (s.q[0] / k) * (s.q[0] / k), 0.01);
 
-  const std::vector<std::string> text = read_rxres("rx_default");
-  EXPECT_EQ(text[0], "tag -93  record length    165  sections   10  ndim 1  nz 1  jbl 2");
-  EXPECT_EQ(text.back(), "end markers 2");
   EXPECT_EQ(read_rxres("no_such_file")[0], "Error opening: no_such_file");
   EXPECT_EQ(rxres_recl(100, 4), 1605);
   EXPECT_EQ(rxres_recl(3, 4), 165);  // room for the five variable titles
 }
 
-TEST_F(RoutingRun, StepMenuAndHydrographLines) {
+TEST_F(RoutingRun, StepMenu) {
   channel(10);
   value(10, kTabLevel, 3.0f);
-  creach.iout(5) = iiwrite(0, "cs R >hyd_rte.txt", cunit.lulst);
-  ASSERT_GT(creach.iout(5), 0);
   answers = {RoutingAnswer::Discharge, RoutingAnswer::Halt, RoutingAnswer::Exit};
   go("rx_menu");
   ASSERT_EQ(frames.size(), 3u);
@@ -106,27 +89,12 @@ TEST_F(RoutingRun, StepMenuAndHydrographLines) {
   for (int k = 0; k < 3; ++k)
     EXPECT_EQ(std::vector<int>({frames[k].item, frames[k].option, int(frames[k].wait)}),
               std::vector<int>(seen[k], seen[k] + 3)) << k;
-  EXPECT_EQ(cinput.title.sub(201, 206), "[m3/s]");
   EXPECT_EQ(routing_items.item, 2);  // kept for the next run
 
   const RxresData d = read("rx_menu");
   EXPECT_EQ(d.states.size(), 4u);  // start and three steps
   EXPECT_EQ(d.end_markers, 2);
   EXPECT_EQ(cunit.tstart, 0.0f);
-
-  // eXit in step 3: lines of steps 1 and 2 only.
-  iiwrite(-1, "#", cunit.lulst);
-  std::ifstream h("hyd_rte.txt");
-  std::stringstream ss;
-  ss << h.rdbuf();
-  std::vector<std::string> lines;
-  std::string l;
-  while (std::getline(ss, l)) lines.push_back(l);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0].substr(0, 17), "     5      0.100");
-  EXPECT_EQ(lines[0].size(), 39u);
-  EXPECT_EQ(lines[1].substr(0, 17), "     5      0.200");
-  EXPECT_EQ(lines[2], "#");
 }
 
 TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
@@ -201,6 +169,29 @@ void diffusion_wave(double c, double d, double (*qin)(double), double x1, double
   }
 }
 
+// Volume balance of a routing run over positions 1 to n: storage by the
+// trapezoidal rule, in- and outflow weighted by theta as the step weighs them.
+struct Balance {
+  int n;
+  double v0 = 0, vin = 0, vout = 0, qin0 = 0, qout0 = 0;
+  double storage() const {
+    double v = 0.0;
+    for (int i = 1; i < n; ++i)
+      v += 0.5 * (creach.asec(i) + creach.asec(i + 1)) * (creach.xsec(i + 1) - creach.xsec(i));
+    return v;
+  }
+  void start() { v0 = storage(), start_flows(); }
+  // Water in less water out less the storage gained, after a step.
+  double step() {
+    const double th = cunit.theta, dt = 3600.0 * cunit.dtime;
+    vin += dt * (th * creach.qsec(1) + (1 - th) * qin0);
+    vout += dt * (th * creach.qsec(n) + (1 - th) * qout0);
+    start_flows();
+    return vin - vout - (storage() - v0);
+  }
+  void start_flows() { qin0 = creach.qsec(1), qout0 = creach.qsec(n); }
+};
+
 double hydrograph(double ts) {
   const double h = ts / 3600.0;
   if (h < 1.0) return 100.0;
@@ -224,35 +215,19 @@ TEST_F(RoutingRun, FloodWaveBalanceAndCelerity) {
   cinput.vcontr = 5.0f;
   cunit.tend = 40.0f;
 
-  auto storage = [&] {
-    double v = 0.0;
-    for (int i = 1; i < ns; ++i)
-      v += 0.5 * (creach.asec(i) + creach.asec(i + 1)) * (creach.xsec(i + 1) - creach.xsec(i));
-    return v;
-  };
-  const double th = cunit.theta, dt = 3600.0 * cunit.dtime;
+  const double dt = 3600.0 * cunit.dtime;
   const double flood = 0.5 * 23.0 * 3600.0 * 300.0;  // volume above the base flow
-  double v0 = 0, vin = 0, vout = 0, qin0 = 0, qout0 = 0, errmax = 0, dvmax = 0;
+  double errmax = 0, dvmax = 0;
   std::vector<double> q21, q61;
-  view.start = [&](const RoutingFrame&) {
-    v0 = storage();
-    qin0 = creach.qsec(1);
-    qout0 = creach.qsec(ns);
-  };
+  Balance bal{ns};
+  view.start = [&](const RoutingFrame&) { bal.start(); };
   view.step = [&](const RoutingFrame&) {
-    vin += dt * (th * creach.qsec(1) + (1 - th) * qin0);
-    vout += dt * (th * creach.qsec(ns) + (1 - th) * qout0);
-    qin0 = creach.qsec(1);
-    qout0 = creach.qsec(ns);
-    const double dv = storage() - v0;
-    errmax = std::max(errmax, std::fabs(vin - vout - dv) / flood);
-    dvmax = std::max(dvmax, dv);
+    errmax = std::max(errmax, std::fabs(bal.step()) / flood);
+    dvmax = std::max(dvmax, bal.storage() - bal.v0);
     q21.push_back(creach.qsec(21));
     q61.push_back(creach.qsec(61));
   };
   go("rx_wave");
-  std::printf("volume balance: largest storage gain %.0f m3, largest error %.4f%% of the "
-              "flood volume %.0f m3\n", dvmax, 100.0 * errmax, flood);
   EXPECT_GT(dvmax, 0.2 * flood);
   EXPECT_LT(errmax, 0.001);
 
@@ -281,9 +256,6 @@ TEST_F(RoutingRun, FloodWaveBalanceAndCelerity) {
   double pd[2] = {0, 0}, td[2] = {0, 0};
   diffusion_wave(ck, qp / (2 * bw * s0), hydrograph, x1, x2, 3600.0 * cunit.tend, pd, td);
   const double cd = (x2 - x1) / (td[1] - td[0]);
-  std::printf("peaks %.1f %.1f m3/s (diffusion wave %.1f %.1f); celerity %.3f m/s "
-              "(kinematic %.3f, diffusion wave %.3f)\n",
-              p21, p61, pd[0], pd[1], celerity, ck, cd);
   EXPECT_LT(p61, p21);
   EXPECT_LT(p21, 400.0);
   EXPECT_NEAR(p21, pd[0], 3.0);
@@ -309,27 +281,13 @@ TEST_F(RoutingRun, FloodThroughAWeirPoolBalanceAndAttenuation) {
   cunit.tend = 30.0f;
   auto inflow = [](double h) { return h < 5 ? 10 + 18 * h : h < 15 ? 100 - 9 * (h - 5) : 10.0; };
 
-  auto storage = [&] {
-    double v = 0.0;
-    for (int i = 1; i < 7; ++i)
-      v += 0.5 * (creach.asec(i) + creach.asec(i + 1)) * (creach.xsec(i + 1) - creach.xsec(i));
-    return v;
-  };
-  const double th = cunit.theta, dt = 3600.0 * cunit.dtime;
   const double flood = 0.5 * 15.0 * 3600.0 * 90.0;
-  double v0 = 0, vin = 0, vout = 0, qin0 = 0, qout0 = 0, errmax = 0, qpeak = 0, tpeak = 0;
+  double errmax = 0, qpeak = 0, tpeak = 0;
   int itmax = 0;
-  view.start = [&](const RoutingFrame&) {
-    v0 = storage();
-    qin0 = creach.qsec(1);
-    qout0 = creach.qsec(7);
-  };
+  Balance bal{7};
+  view.start = [&](const RoutingFrame&) { bal.start(); };
   view.step = [&](const RoutingFrame& f) {
-    vin += dt * (th * creach.qsec(1) + (1 - th) * qin0);
-    vout += dt * (th * creach.qsec(7) + (1 - th) * qout0);
-    qin0 = creach.qsec(1);
-    qout0 = creach.qsec(7);
-    errmax = std::max(errmax, std::fabs(vin - vout - (storage() - v0)) / flood);
+    errmax = std::max(errmax, std::fabs(bal.step()) / flood);
     itmax = std::max(itmax, f.iter);
     if (creach.qsec(5) > qpeak) qpeak = creach.qsec(5), tpeak = f.step * cunit.dtime;
   };
@@ -345,8 +303,6 @@ TEST_F(RoutingRun, FloodThroughAWeirPoolBalanceAndAttenuation) {
     const double o = c * std::pow(hh, 1.5);
     if (o > rpeak) rpeak = o, rtpeak = (t + 10.0) / 3600.0;
   }
-  std::printf("pool: peak outflow %.2f m3/s at %.2f h (level pool %.2f at %.2f h), balance "
-              "%.5f%%\n", qpeak, tpeak, rpeak, rtpeak, 100.0 * errmax);
   EXPECT_LT(rpeak, 80.0);  // the pool attenuates
   EXPECT_NEAR(qpeak, rpeak, 0.03 * rpeak);
   EXPECT_NEAR(tpeak, rtpeak, 0.03 * rtpeak);

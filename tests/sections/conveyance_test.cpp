@@ -33,6 +33,12 @@ class Conveyance : public ::testing::Test {
     out = testing::internal::GetCapturedStdout();
     return zw;
   }
+  // Area, wetted perimeter and top width left by the last evaluation.
+  static void props(double a, double p, double w, double tol) {
+    EXPECT_NEAR(ccs.area, a, tol);
+    EXPECT_NEAR(ccs.perim, p, tol);
+    if (w >= 0) EXPECT_NEAR(ccs.wtop, w, tol);
+  }
   static double strickler(double k, double a, double p) { return k * a * std::pow(a / p, 2.0 / 3.0); }
   std::string out;
 };
@@ -40,9 +46,7 @@ class Conveyance : public ::testing::Test {
 TEST_F(Conveyance, RectangleAndTrapezoidMatchClosedForms) {
   put({0, 0, 10, 10}, {10, 0, 0, 10});
   at(2.0f);
-  EXPECT_NEAR(ccs.area, 20.0, 1e-5);
-  EXPECT_NEAR(ccs.perim, 14.0, 1e-5);
-  EXPECT_NEAR(ccs.wtop, 10.0001, 1e-5);
+  props(20.0, 14.0, 10.0001, 1e-5);
   EXPECT_NEAR(ccs.conv, strickler(30, 20, 14), 1e-5 * ccs.conv);  // exponent 0.666667
   EXPECT_NEAR(ccs.rhyd, 20.0 / 14.0, 1e-6);
   EXPECT_TRUE(out.empty());
@@ -51,17 +55,14 @@ TEST_F(Conveyance, RectangleAndTrapezoidMatchClosedForms) {
   at(10.0f);
   EXPECT_EQ(ccs.idry(1), 1);
   EXPECT_EQ(ccs.hp(1), 0.0f);
-  EXPECT_NEAR(ccs.area, 100.0, 1e-4);
-  EXPECT_NEAR(ccs.perim, 30.0, 1e-4);
+  props(100.0, 30.0, -1, 1e-4);
 
   // Trapezoid: bottom 6, side slopes 1:2, depth 1.5.
   put({0, 6, 12, 18}, {3, 0, 0, 3});
   at(1.5f);
   const double h = 1.5, b = 6, m = 2;
   const double a = (b + m * h) * h, p = b + 2 * h * std::sqrt(1 + m * m);
-  EXPECT_NEAR(ccs.area, a, 1e-4);
-  EXPECT_NEAR(ccs.perim, p, 1e-4);
-  EXPECT_NEAR(ccs.wtop, b + 2 * m * h, 1e-3);
+  props(a, p, b + 2 * m * h, 1e-3);
   EXPECT_NEAR(ccs.conv, strickler(30, a, p), 1e-3 * strickler(30, a, p));
 }
 
@@ -80,22 +81,16 @@ TEST_F(Conveyance, CompositeRoughnessIsHortonEinstein) {
 TEST_F(Conveyance, TubePartlyAndFullyFilled) {
   put({2.0f}, {100.0f});
   cstube(101.0f);  // half full
-  EXPECT_NEAR(ccs.perim, kPi, 1e-4);
-  EXPECT_NEAR(ccs.area, kPi / 2, 1e-4);
-  EXPECT_NEAR(ccs.wtop, 2.0, 1e-5);
+  props(kPi / 2, kPi, 2.0, 1e-4);
   // Circular segment, r = 1, h = 0.5: r^2 acos((r-h)/r) - (r-h) sqrt(2rh - h^2).
   float zw = 100.5f;
   cscnv(zw);
   const double aseg = std::acos(0.5) - 0.5 * std::sqrt(1.0 - 0.25);
-  EXPECT_NEAR(ccs.area, aseg, 1e-5);
-  EXPECT_NEAR(ccs.perim, 2 * std::acos(0.5), 1e-5);
-  EXPECT_NEAR(ccs.wtop, 2 * std::sqrt(0.75), 1e-5);
+  props(aseg, 2 * std::acos(0.5), 2 * std::sqrt(0.75), 1e-5);
   EXPECT_NEAR(ccs.conv, 30 * aseg * std::pow(aseg / ccs.perim, 0.6667), 1e-4);
   cstube(103.0f);  // running full
-  EXPECT_NEAR(ccs.area, 3.1415, 1e-5);
-  EXPECT_NEAR(ccs.perim, 6.283, 1e-5);
+  props(3.1415, 6.283, 0.05, 1e-5);
   EXPECT_NEAR(ccs.rhyd, 0.5, 1e-6);
-  EXPECT_NEAR(ccs.wtop, 0.05, 1e-7);
   cstube(99.0f);  // below the invert: nothing, no message
   EXPECT_EQ(ccs.area, 0.0f);
   EXPECT_EQ(ccs.conv, 0.0f);
@@ -111,16 +106,12 @@ TEST_F(Conveyance, BelowBedRaisesLevelAndReports) {
   put({0, 0, 10, 10}, {10, 0, 0, 10});
   EXPECT_FLOAT_EQ(at(-1.0f), 0.001f);
   EXPECT_EQ(out, "  >cscnv: waterlevel      -1.00 is below bedlevel      0.00\n");
-  EXPECT_EQ(ccs.area, 1e-10f);
-  EXPECT_EQ(ccs.perim, 1e-10f);
-  EXPECT_EQ(ccs.conv, 1e-10f);
-  EXPECT_EQ(ccs.rhyd, 1e-10f);
+  for (float v : {ccs.area, ccs.perim, ccs.conv, ccs.rhyd}) EXPECT_EQ(v, 1e-10f);
   // A profile whose points all lie at one level, exactly at the water level.
   put({0, 5, 10}, {3, 3, 3});
   EXPECT_FLOAT_EQ(at(3.0f), 3.001f);
   at(4.0f);
-  EXPECT_NEAR(ccs.area, 10.0, 1e-5);
-  EXPECT_NEAR(ccs.perim, 10.0, 1e-5);
+  props(10.0, 10.0, -1, 1e-5);
 }
 
 TEST_F(Conveyance, MainCountsOnlyWaterConnectedToLowestPoint) {
@@ -138,14 +129,11 @@ TEST_F(Conveyance, OverhangAndClosedOutline) {
   // the bank above it does not.
   put({0, 0, 10, 10, 8, 8}, {5, 0, 0, 2, 2, 5});
   at(3.0f);
-  EXPECT_NEAR(ccs.area, 8 * 3 + 2 * 2, 1e-4);
-  EXPECT_NEAR(ccs.perim, 3 + 10 + 2 + 2 + 1, 1e-4);
-  EXPECT_NEAR(ccs.wtop, 8.0001, 1e-4);
+  props(8 * 3 + 2 * 2, 3 + 10 + 2 + 2 + 1, 8.0001, 1e-4);
   // A closed 2 x 2 box under water: full area, positive tiny width.
   put({0, 0, 2, 2, 0}, {2, 0, 0, 2, 2}, {}, 4);
   at(3.0f);
-  EXPECT_NEAR(ccs.area, 4.0, 1e-5);
-  EXPECT_NEAR(ccs.perim, 8.0, 1e-5);
+  props(4.0, 8.0, -1, 1e-5);
   EXPECT_GT(ccs.wtop, 0.0f);
   EXPECT_LT(ccs.wtop, 0.001f);
 }

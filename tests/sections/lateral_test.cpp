@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/model.hpp"
@@ -42,14 +43,10 @@ TEST(LateralDiff, ConductancesAndExchange) {
   const int dry[3] = {0, 0, 0};
   double m[9], r[3];
   diff(3, y, u, h, eps, 1.0f, dry, 3, m, r);
-  EXPECT_NEAR(m[1], 0.1, 1e-7);  // diagonal
-  EXPECT_NEAR(m[4], 0.2, 1e-7);
-  EXPECT_NEAR(m[7], 0.1, 1e-7);
-  EXPECT_NEAR(m[3], -0.1, 1e-7);  // above, column 2
-  EXPECT_NEAR(m[2], -0.1, 1e-7);  // below, column 1
-  EXPECT_NEAR(r[0], 0.1, 1e-7);
-  EXPECT_NEAR(r[1], 0.1, 1e-7);
-  EXPECT_NEAR(r[2], -0.2, 1e-7);
+  // Diagonal m[1], m[4], m[7]; above m[3] (column 2), below m[2] (column 1).
+  const std::pair<double, double> want[] = {{m[1], 0.1}, {m[4], 0.2}, {m[7], 0.1}, {m[3], -0.1},
+                                            {m[2], -0.1}, {r[0], 0.1}, {r[1], 0.1}, {r[2], -0.2}};
+  for (auto [got, w] : want) EXPECT_NEAR(got, w, 1e-7);
   const int dmid[3] = {0, 1, 0};  // a dry point isolates its neighbours
   const float hd[3] = {1, 0, 1};
   diff(3, y, u, hd, eps, 1.0f, dmid, 3, m, r);

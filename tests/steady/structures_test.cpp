@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 
 #include "steady/steady.hpp"
 
@@ -53,15 +52,6 @@ TEST(Structures, CulvertFlowTypes) {
   EXPECT_EQ(it, 4);
   const double r = 500.0 / (900.0 * std::pow(0.25, 1.3333)) + 1.5 * 0.051;
   EXPECT_NEAR(q, 0.7854 * std::sqrt(0.5 / r), 1e-4);
-
-  // Debug lines on request.
-  it = -1;
-  testing::internal::CaptureStdout();
-  q = rqculv(3.0f, 1.0f, 3.0f, 1.0f, 1.0f, -1.0f, 10.0f, 50.0f, 0.5f, it);
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(it, 3);
-  EXPECT_NE(out.find(" rqculv he1 he2 h1 h2"), std::string::npos);
-  EXPECT_NE(out.find(" culv="), std::string::npos);
 }
 
 TEST(Structures, SwappingSidesOnlyChangesTheSign) {

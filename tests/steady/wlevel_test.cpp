@@ -74,10 +74,6 @@ TEST_F(Wlevel, VelocityFormSelectsSectionsAndLevels) {
   std::vector<FStr<80>> lines;
   const int nl = velo_text("C", slope, level, q, iter, lines);
   EXPECT_EQ(nl, ccs.ng + 3);
-  EXPECT_EQ(lines[0].str(), "section= C          slope=    0.05%");
-  EXPECT_EQ(lines[1].view().substr(0, 19), "level  =     1.50m ");
-  EXPECT_EQ(lines[2].view().substr(0, 51),
-            "   y[m]   zb[m]  kst  u[m/s] q[m2/s] tb[N/m2](it= " + std::to_string(iter).substr(0, 1));
 
   // A number beyond the list selects the last section.
   val[0] = "9";

@@ -32,32 +32,6 @@ class WlTable : public BranchTest {
   }
 };
 
-TEST_F(WlTable, LinesOfAThreePositionBranch) {
-  three();
-  ASSERT_EQ(wltable(t), 8);
-  EXPECT_EQ(t(1).trimmed(), "Test title");
-  EXPECT_EQ(t(2).trimmed(),
-            " Station      Q     Bed  W_Level E_Level F_Slope t_bed  Veloc Froude Section  CC  "
-            "Node Freibrd Air");
-  EXPECT_EQ(t(3).trimmed(),
-            "   [km]    [m3/s]   [m]     [m]     [m]     [%]  [N/m2]  [m/s]    [-]              "
-            "        [m]  [%]");
-  // Position 2: bed, levels and freeboard include the shift of 2 m.
-  const float v = 20.0f / 15.0f;
-  const float e = v * v * 0.051f + 3.5f;
-  const float fr = 20.0f / std::sqrt(15.0f * 15.0f * 15.0f * 9.81f / 10.0f);
-  const std::string want = fformat(
-      "(f8.3,f9.2,3f8.2,f7.3,f8.2,f7.2,f6.2,1x,a8,1x,a3,1x,a6,f5.2,i4)",
-      {1.1f, 20.0f, 2.0f, 3.5f, e, 0.04f, 15.0f / 13.0f * 9.81f * 0.0004f * 1000.0f, v, fr, FStr<8>("R"),
-       "!<>", FStr<6>(""), 2.5f, 0});
-  EXPECT_EQ(t(5).view().substr(0, want.size() - 1), want.substr(0, want.size() - 1));
-  EXPECT_EQ(t(5).sub(64, 82), "  0.35 R        !<>");
-  EXPECT_EQ(t(6).sub(84, 89), "wlevel");
-  EXPECT_EQ(t(7).trimmed(),
-            " *=inexact; !=critical flow; <>=overflow left/right; #=pressurized flow");
-  EXPECT_EQ(t(8).trimmed(), " Total Volume of Water [m3]:    3000.0");
-}
-
 TEST_F(WlTable, VolumeUnitsFroudeAndAir) {
   three();
   // 9999.9 m3 stays in m3; 10000 m3 is listed in 1000 m3.

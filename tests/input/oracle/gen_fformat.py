@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # Regenerates the gfortran oracle for tests/input/fformat_test.cpp:
-#   python3 gen_fformat.py            writes fformat_oracle.f90 next to it
+#   python3 gen_fformat.py            writes fformat_oracle.f90 (not kept) next to it
 #   gfortran fformat_oracle.f90 -o o && ./o > out.txt
 #   python3 gen_fformat.py out.txt    prints the C++ table rows for the test
 # Each case is (format or None for list-directed, [values]). Values: int,
