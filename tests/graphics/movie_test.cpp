@@ -22,7 +22,9 @@ TEST(MovieStep, StepsStayInsideTheSequence) {
   for (const auto& [ich, num, step, ret] : seq) {
     const int r = grmovy_step(m, ich, num);
     EXPECT_EQ(m.step, step) << ich << " " << num;
-    if (ret >= 0) EXPECT_EQ(r, ret) << ich;
+    if (ret >= 0) {
+      EXPECT_EQ(r, ret) << ich;
+    }
   }
   // An empty sequence keeps step 1 whatever is chosen.
   GrMovie e;

@@ -37,7 +37,9 @@ class Conveyance : public ::testing::Test {
   static void props(double a, double p, double w, double tol) {
     EXPECT_NEAR(ccs.area, a, tol);
     EXPECT_NEAR(ccs.perim, p, tol);
-    if (w >= 0) EXPECT_NEAR(ccs.wtop, w, tol);
+    if (w >= 0) {
+      EXPECT_NEAR(ccs.wtop, w, tol);
+    }
   }
   static double strickler(double k, double a, double p) { return k * a * std::pow(a / p, 2.0 / 3.0); }
   std::string out;
