@@ -60,9 +60,20 @@ void build(bool compound, int nprof, float slope = 0.0003f) {
   creach.nsec = kPositions;
   // Inflow at the upstream end, normal depth at the downstream end.
   Arr2<float, mxtabc, 2>& t = ccs.tabc;
-  t(1, 1) = 4;  t(1, 2) = 0;  t(2, 1) = 0;  t(2, 2) = 7;  t(3, 1) = 1;  t(3, 2) = 1;
-  t(4, 1) = 0;  t(4, 2) = 400.0f;
-  t(5, 1) = 4;  t(6, 1) = kPositions;  t(6, 2) = 9;  t(7, 1) = 1;  t(8, 1) = 0;  t(8, 2) = slope;
+  t(1, 1) = 4;
+  t(1, 2) = 0;
+  t(2, 1) = 0;
+  t(2, 2) = 7;
+  t(3, 1) = 1;
+  t(3, 2) = 1;
+  t(4, 1) = 0;
+  t(4, 2) = 400.0f;
+  t(5, 1) = 4;
+  t(6, 1) = kPositions;
+  t(6, 2) = 9;
+  t(7, 1) = 1;
+  t(8, 1) = 0;
+  t(8, 2) = slope;
   t(9, 1) = 0;
   creach.ifix(kPositions) = 1;
   ccs.nstruc = 2;

@@ -10,11 +10,11 @@ namespace riv {
 // The program's own flags (arguments beginning with "--") and the others.
 struct CommandLine {
   bool help = false;
-  bool check = false;       // read the model, write the listing, exit
-  bool headless = false;    // no window
-  std::string script;       // file of scripted answers
+  bool check = false;             // read the model, write the listing, exit
+  bool headless = false;          // no window
+  std::string script;             // file of scripted answers
   std::vector<std::string> args;  // MODEL and "@" option arguments, in order
-  std::string error;        // a flag that cannot be understood
+  std::string error;              // a flag that cannot be understood
 };
 
 CommandLine parse_command_line(int argc, char** argv);

@@ -123,17 +123,10 @@ void menu_loop() {
       case kMainFile:
         if (file_menu(it, x, y)) return;
         break;
-      case kMainSection:
-        section_menu(it, x, y);
-        break;
-      case kMainBranch:
-        branch_menu(it, x, y);
-        break;
-      case kMainHelp:
-        help();
-        break;
-      default:
-        break;
+      case kMainSection: section_menu(it, x, y); break;
+      case kMainBranch: branch_menu(it, x, y); break;
+      case kMainHelp: help(); break;
+      default: break;
     }
   }
 }

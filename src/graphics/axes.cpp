@@ -142,16 +142,15 @@ void draw_axes(bool labels) {
     text_at((ax0 + ax1) / 2, ay0 - 30, "~~" + grcomt.XTXTGR.str());
     if (!grcomt.YTXTGR.blank()) {
       const std::string_view t = grcomt.YTXTGR.trimmed();
-      const float yt = y_title_line(py, ay0, ay1, -62.0f + 6.0f * static_cast<float>(t.size()),
-                                    ax0 - 8 - lwide);
+      const float yt =
+          y_title_line(py, ay0, ay1, -62.0f + 6.0f * static_cast<float>(t.size()), ax0 - 8 - lwide);
       text_at(-62.0f, yt, t);
     }
     if (c.IKEYGR < 1) {
       text_at(ax0, ay1 + 18, grcomt.TITLGR.trimmed());
       text_at(ax0, ay1 + 6, grcomt.SUBTGR.trimmed());
     }
-    if (c.IDATGR != 0)
-      text_at(ax0, ay0 - 44, grcomt.DATEGR.str() + "  " + grcomt.FIRMGR.str());
+    if (c.IDATGR != 0) text_at(ax0, ay0 - 44, grcomt.DATEGR.str() + "  " + grcomt.FIRMGR.str());
   }
   grdump();
   grclip(1);
@@ -259,9 +258,9 @@ void grbeam(int i, int n, std::string_view text) {
   }
   n = std::max(n, 1);
   // A count that reaches the full count reads 100 % (not 0 % of the next round).
-  int p = i > 0 && i % n == 0
-              ? 100
-              : std::max(0, static_cast<int>(static_cast<float>(i % n) / static_cast<float>(n) * 100.0f));
+  int p = i > 0 && i % n == 0 ? 100
+                              : std::max(0, static_cast<int>(static_cast<float>(i % n) /
+                                                             static_cast<float>(n) * 100.0f));
   if (p == g_beam_last) return;
   g_beam_last = p;
   // A file being written waits while the bar is drawn on the screen.
@@ -285,8 +284,8 @@ void grbeam(int i, int n, std::string_view text) {
       grfram(cx, by, 0, -2);
     }
     grcolr(0);
-    std::string label = "~~" + std::string(trim_right(text)) +
-                        strip_newline(fformat("(i3,'%')", {p}));
+    std::string label =
+        "~~" + std::string(trim_right(text)) + strip_newline(fformat("(i3,'%')", {p}));
     grmov2(100.0f, bot + 3.0f);
     granot(label);
     grmesg_avoid(0.0f, bot, 200.0f, 14.0f);

@@ -24,8 +24,8 @@ namespace riv {
 namespace {
 
 constexpr int kMaxVertices = 12;
-constexpr int kDataUnit = 13;     // result and data files
-constexpr int kListMax = 4000;    // lines of a listing in the text window
+constexpr int kDataUnit = 13;   // result and data files
+constexpr int kListMax = 4000;  // lines of a listing in the text window
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 // The viewer's state: the grid shown and what the user did with it.
@@ -33,11 +33,11 @@ struct Cont {
   ContGrid g;
   float* z = nullptr;  // the caller's values (Alter writes here)
   std::vector<float> lev;
-  bool mesh = false;      // Grid: the edges of the cells are drawn
-  bool edit = false;      // contour editing: Examine adds levels
-  bool fresh = false;     // the scales of a new grid are still to compute
-  bool key_grab = false;  // the key follows the next click
-  bool key_click = false; // the last click went to the key
+  bool mesh = false;       // Grid: the edges of the cells are drawn
+  bool edit = false;       // contour editing: Examine adds levels
+  bool fresh = false;      // the scales of a new grid are still to compute
+  bool key_grab = false;   // the key follows the next click
+  bool key_click = false;  // the last click went to the key
   float scale[4] = {0, 1, 0, 1};
   int moved = -1;  // node altered last and its old value
   float old = 0;
@@ -278,8 +278,9 @@ KeyBox key_box() {
   std::vector<int> bands = key_bands();
   for (int b : bands) longest = std::max(longest, band_label(b).size() + 6);
   if (c.edit) longest = std::max<size_t>(longest, 18);
-  return gr_key_place((static_cast<float>(longest) * 6.0f + 18.0f) * sk,
-                      (static_cast<float>(bands.size() + 2 + (c.edit ? 1 : 0)) * kRow + 10.0f) * sk);
+  return gr_key_place(
+      (static_cast<float>(longest) * 6.0f + 18.0f) * sk,
+      (static_cast<float>(bands.size() + 2 + (c.edit ? 1 : 0)) * kRow + 10.0f) * sk);
 }
 
 void draw_key() {
@@ -388,8 +389,7 @@ void cmd_examine(float x, float y) {
 // gralter: node values edited by clicks.
 void gralter() {
   static const char* const help[] = {" Option to alter z-values of nodes.",
-                                     " Select node with cursor and enter",
-                                     " its new value."};
+                                     " Select node with cursor and enter", " its new value."};
   for (;;) {
     FStr<16> items[3] = {" CCancel", " DDone", " ??"};
     if (c.moved < 0) items[0] = "-CCancel";
@@ -491,12 +491,8 @@ void cmd_inquire() {
     grcurs(5, items, ich, x, y);
     std::vector<std::string> out;
     switch (ich) {
-      case 1:
-        inquire_file(out);
-        break;
-      case 2:
-        inquire_input(out);
-        break;
+      case 1: inquire_file(out); break;
+      case 2: inquire_input(out); break;
       case 3: {
         float s = c.spacing;
         grinpf("Spacing [m]> ", s);
@@ -506,15 +502,12 @@ void cmd_inquire() {
       case 4:
         show<80>({" Section  values along section lines read from a file",
                   "          (one X Y pair a line; other lines separate",
-                  "          the section lines)",
-                  " Input    values along points typed in",
+                  "          the section lines)", " Input    values along points typed in",
                   " sPacing  distance between queried points (0: only",
                   "          the points given)"});
         break;
-      case 0:
-        continue;
-      default:
-        return;
+      case 0: continue;
+      default: return;
     }
     if (!out.empty()) show<80>(out);
   }
@@ -745,8 +738,8 @@ void grcont_write_breaklines(int unit, const ContGrid& g, double xo, double yo) 
         first = true;
         continue;
       }
-      fwrite(unit, "(3f12.2,i2)", {g.x[k] + xo, g.y[k] + yo, static_cast<double>(g.z[k]),
-                                   first ? 1 : 0});
+      fwrite(unit, "(3f12.2,i2)",
+             {g.x[k] + xo, g.y[k] + yo, static_cast<double>(g.z[k]), first ? 1 : 0});
       first = false;
     }
   };
@@ -847,19 +840,14 @@ void grcon1(int mode, float* s) {
         if (!(s[3] > s[2])) s[3] = s[2] + 1.0f;
         c.fresh = false;
       }
-      grctrl_items({"<NNearest", "<EExamine", " GGrid", " AAlter", " IInquire", " SSum",
-                    " WWrite", "-SShading", " ??"});
+      grctrl_items({"<NNearest", "<EExamine", " GGrid", " AAlter", " IInquire", " SSum", " WWrite",
+                    "-SShading", " ??"});
       return;
     }
-    case 1:
-      draw_bands();
-      return;
+    case 1: draw_bands(); return;
     case 3:
-    case 4:
-      grkey2(mode);
-      return;
-    default:
-      break;
+    case 4: grkey2(mode); return;
+    default: break;
   }
   if (mode >= 0) return;
   if (c.key_click) {
@@ -869,38 +857,23 @@ void grcon1(int mode, float* s) {
   }
   const float x = gc.XCRSGR, y = gc.YCRSGR;
   switch (-mode) {
-    case 1:
-      cmd_nearest(x, y);
-      break;
-    case 2:
-      cmd_examine(x, y);
-      break;
+    case 1: cmd_nearest(x, y); break;
+    case 2: cmd_examine(x, y); break;
     case 3:
       c.mesh = !c.mesh;
       queue({"R"});
       break;
-    case 4:
-      gralter();
-      break;
-    case 5:
-      cmd_inquire();
-      break;
-    case 6:
-      show<80>(grcont_sum(g, c.lev.data(), static_cast<int>(c.lev.size())));
-      break;
-    case 7:
-      cmd_write();
-      break;
-    case 9:
-      show<80>(help_lines());
-      break;
-    default:
-      break;
+    case 4: gralter(); break;
+    case 5: cmd_inquire(); break;
+    case 6: show<80>(grcont_sum(g, c.lev.data(), static_cast<int>(c.lev.size()))); break;
+    case 7: cmd_write(); break;
+    case 9: show<80>(help_lines()); break;
+    default: break;
   }
 }
 
-void grcont(const float* x, const float* y, float* z, int nx, int ny, int ldx,
-            FStr<240>& titles, int options, float nodata) {
+void grcont(const float* x, const float* y, float* z, int nx, int ny, int ldx, FStr<240>& titles,
+            int options, float nodata) {
   GrComn& gc = grcomn;
   c.g = ContGrid{x, y, z, std::max(nx, 0), std::max(ny, 0), std::max(ldx, std::max(nx, 1)), nodata};
   c.z = z;

@@ -45,8 +45,8 @@ void grclip(int flag) {
   GrComn& c = grcomn;
   if (flag == 0) {
     if (!g_world) return;
-    g_saved = {c.XMINGR, c.XMNCGR, c.XMXCGR, c.YMINGR, c.YMNCGR, c.YMXCGR,
-               c.XORGGR, c.XFACGR, c.YORGGR, c.YFACGR};
+    g_saved = {c.XMINGR, c.XMNCGR, c.XMXCGR, c.YMINGR, c.YMNCGR,
+               c.YMXCGR, c.XORGGR, c.XFACGR, c.YORGGR, c.YFACGR};
     c.XMINGR = c.YMINGR = 0.0;
     c.XMNCGR = c.YMNCGR = -9999999.0;
     c.XMXCGR = c.YMXCGR = 9999999.0;
@@ -83,7 +83,8 @@ void grzoom(float x, float y, int mode) {
   double w = c.XMAXGR - c.XMINGR, h = c.YMAXGR - c.YMINGR;
   double x1 = x - ((x - c.XMINGR) + w / 2) * f / 2, x2 = x + ((c.XMAXGR - x) + w / 2) * f / 2;
   double y1 = y - ((y - c.YMINGR) + h / 2) * f / 2, y2 = y + ((c.YMAXGR - y) + h / 2) * f / 2;
-  if (std::fabs(x1 - x2) >= 1e-25 && std::fabs(y1 - y2) >= 1e-25 && std::isfinite(x1 + x2 + y1 + y2)) {
+  if (std::fabs(x1 - x2) >= 1e-25 && std::fabs(y1 - y2) >= 1e-25 &&
+      std::isfinite(x1 + x2 + y1 + y2)) {
     grsset(x1, x2, y1, y2);
     c.INDSGR = 0;
   }

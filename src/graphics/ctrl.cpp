@@ -22,7 +22,6 @@
 
 namespace riv {
 
-
 GrShot grshot;
 
 namespace {
@@ -31,9 +30,9 @@ constexpr int kMaxItems = 25;
 constexpr int kStdItems = 11;
 
 std::vector<FStr<16>> g_menu;
-std::string g_command;  // pending screen-shot command
-std::string g_shot;     // its file name
-int g_sticky = 0;       // sticky item last chosen (0 none)
+std::string g_command;               // pending screen-shot command
+std::string g_shot;                  // its file name
+int g_sticky = 0;                    // sticky item last chosen (0 none)
 int g_nx_open = -1, g_ny_open = -1;  // interval counts of the open window
 // Scale array of the last plot: a plot that comes back with the same ranges
 // (an animation frame, a replot) keeps the world window the user zoomed to.
@@ -115,8 +114,8 @@ void resize_window() {
   if (c.ISMLGR != 0) return;
   c.WNDWGR[3] = std::clamp(
       static_cast<int>((static_cast<float>(c.NXINGR) + 4.5f) * 50.0f * c.XSCLGR), 100, 8000);
-  c.WNDWGR[4] = std::clamp(static_cast<int>(static_cast<float>(c.NYINGR + 2) * 50.0f * c.YSCLGR),
-                           100, 8000);
+  c.WNDWGR[4] =
+      std::clamp(static_cast<int>(static_cast<float>(c.NYINGR + 2) * 50.0f * c.YSCLGR), 100, 8000);
 }
 
 void ensure_screen() {
@@ -153,8 +152,8 @@ int unbox(std::string_view s, int old) {
 // A number of the Query form within (lo, hi); otherwise the message line
 // names the field and false.
 template <class T>
-bool query_number(std::string_view label, std::string_view text, T lo, T hi,
-                  std::string_view range, T& v) {
+bool query_number(std::string_view label, std::string_view text, T lo, T hi, std::string_view range,
+                  T& v) {
   T w = v;
   if (fread_list(text, {w}) != 0 || !(w >= lo && w <= hi)) {
     grmesg(std::string(label) + ": \"" + std::string(trim_right(text)) +
@@ -184,8 +183,8 @@ bool query_form() {
   int nx = c.NXINGR, ny = c.NYINGR;
   float zoom = c.ZOOMGR, symf = c.SYMFGR, scal = c.SCALGR;
   for (;;) {
-    const char* names[10] = {"Draw Axes",    "Draw Grid",     "Dependent Scales", "Domain Boundary",
-                             "X-Units",      "Y-Units",       "Zoom Factor",      "Symbol Factor",
+    const char* names[10] = {"Draw Axes",    "Draw Grid", "Dependent Scales", "Domain Boundary",
+                             "X-Units",      "Y-Units",   "Zoom Factor",      "Symbol Factor",
                              "Scale Factor", "Language"};
     for (int i = 0; i < 10; ++i) lab[i] = names[i];
     grinfo(10, lab, val);
@@ -254,9 +253,9 @@ bool draw_into_file(int mode, const GrPlot& plot, float* scale) {
 
 // The Hardcopy submenu; true when a screen shot is pending (redraw).
 bool hardcopy_menu(const GrPlot& plot, float* scale) {
-  static const FStr<16> items[12] = {" DDXF",  " SShape", " AArcPolygon", " BBMP",
-                                     " GGIF",  " JJPG",   " PPNG",        " MPNM",
-                                     " TTIFF", " AAttributes", " ??",     " XeXit"};
+  static const FStr<16> items[12] = {" DDXF",  " SShape",      " AArcPolygon", " BBMP",
+                                     " GGIF",  " JJPG",        " PPNG",        " MPNM",
+                                     " TTIFF", " AAttributes", " ??",          " XeXit"};
   for (;;) {
     int ich = 0;
     float x = 0, y = 0;
@@ -285,8 +284,7 @@ bool hardcopy_menu(const GrPlot& plot, float* scale) {
       show_text<80>({"Stores display content in vector formats (Shape,",
                      "DXF, ArcPolygon) or screen shots (TIFF, GIF etc).",
                      "Makes use of the import function (ImageMagick) to",
-                     "capture screen input. Attributes (color, frames) can",
-                     "be specified"});
+                     "capture screen input. Attributes (color, frames) can", "be specified"});
     } else if (ich == 12) {
       return false;
     }
@@ -302,9 +300,7 @@ bool keep_menu(const GrPlot& plot, float* scale) {
     float x = 0, y = 0;
     grcurs(5, items, ich, x, y);
     switch (ich) {
-      case 1:
-        draw_into_file(8, plot, scale);
-        break;
+      case 1: draw_into_file(8, plot, scale); break;
       case 2: {
         // Open adds a file; when the chooser adds none, the list dialog
         // changes the statuses of the files listed.
@@ -313,8 +309,7 @@ bool keep_menu(const GrPlot& plot, float* scale) {
         if (keep_count() == before && before > 0) keep_pass(2);
         break;
       }
-      case 3:
-        return true;
+      case 3: return true;
       case 4:
         show_text<80>({"KEEP options:", " Save   -stores the plot on a keep file (.kep)",
                        " Open   -adds keep files to the keep list, or changes",
@@ -322,10 +317,8 @@ bool keep_menu(const GrPlot& plot, float* scale) {
                        " Play   -replots with the listed keep files",
                        " Done   -back to the plot menu"});
         break;
-      case 5:
-        return false;
-      default:
-        break;
+      case 5: return false;
+      default: break;
     }
   }
 }
@@ -411,9 +404,11 @@ std::string grshot_name(std::string_view ext, bool reserve) {
 
 bool grshot_done(const std::string& name, int rc) {
   struct stat st;
-  if (rc == 0 && ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) return true;
+  if (rc == 0 && ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    return true;
   // A capture that failed leaves no empty file behind.
-  if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0) ::unlink(name.c_str());
+  if (::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
+    ::unlink(name.c_str());
   return false;
 }
 
@@ -434,8 +429,8 @@ std::string grshot_command(std::string_view file, bool frame, bool crop) {
   std::string opts;
   if (frame) opts += " -frame ";
   if (crop) {
-    std::string s = fformat("(' -crop ',I4.4,'X',I4.4,'+0+0 ')",
-                            {std::max(c.WNDWGR[3] - 100, 0), c.WNDWGR[4]});
+    std::string s =
+        fformat("(' -crop ',I4.4,'X',I4.4,'+0+0 ')", {std::max(c.WNDWGR[3] - 100, 0), c.WNDWGR[4]});
     while (!s.empty() && s.back() == '\n') s.pop_back();
     opts += s;
   }
@@ -443,44 +438,43 @@ std::string grshot_command(std::string_view file, bool frame, bool crop) {
 }
 
 std::string grtrans(int lang, std::string_view text) {
-  static const char* const table[37][2] = {
-      {"Bed Level", "Sohlenlage"},
-      {"Bed Shear", "Sohlenschubspannung"},
-      {"Critical Level", "krit. Hoehe"},
-      {"Depth", "Tiefe"},
-      {"Distance", "Distanz"},
-      {"Discharge", "Abfluss"},
-      {"Energy Level", "Energielinie"},
-      {"Flow", "spezifischer Fluss"},
-      {"Flow Depth", "Fliesstiefe"},
-      {"Flow Velocity", "Fliessgeschwindigkeit"},
-      {"Flow Vectors", "Fliessvektoren"},
-      {"Left Dam", "Linker Damm"},
-      {"Right Dam", "Rechter Damm"},
-      {"Level", "Kote"},
-      {"Froude Number", "Froude Zahl"},
-      {"Arrival Time", "Eintreffzeit"},
-      {"Backwater Curve", "Staukurve"},
-      {"Velocity Vectors", "Geschwindigkeitsvektoren"},
-      {"Shear Velocity", "Schubspannungsgeschwindigkeit"},
-      {"Velocity", "Fliessgeschwindigkeit"},
-      {"Water Level", "Wasserspiegel"},
-      {"Rock", "Fels"},
-      {"Armoring", "Deckschicht"},
-      {"Pressure Flow", "Druckabfluss"},
-      {"Bed Roughness", "Sohlenrauigkeit"},
-      {"Maximum Specific Flow", "max. spezifischer Fluss"},
-      {"Mean Bed", "mittl. Sohle"},
-      {"Bridge Deck", "Bruecken UK"},
-      {"Longitudinal Profile", "Laengenprofil"},
-      {"Sediment Load", "Geschiebefracht"},
-      {"Aggradation", "Auflandung"},
-      {"Maximum Flow Depth", "maximale Fliesstiefe"},
-      {"Bed", "Sohle"},
-      {"Return Period", "Wiederkehrperiode"},
-      {"Left Wall", "Ufer links"},
-      {"Right Wall", "Ufer rechts"},
-      {"Pressurized Flow", "Druckabfluss"}};
+  static const char* const table[37][2] = {{"Bed Level", "Sohlenlage"},
+                                           {"Bed Shear", "Sohlenschubspannung"},
+                                           {"Critical Level", "krit. Hoehe"},
+                                           {"Depth", "Tiefe"},
+                                           {"Distance", "Distanz"},
+                                           {"Discharge", "Abfluss"},
+                                           {"Energy Level", "Energielinie"},
+                                           {"Flow", "spezifischer Fluss"},
+                                           {"Flow Depth", "Fliesstiefe"},
+                                           {"Flow Velocity", "Fliessgeschwindigkeit"},
+                                           {"Flow Vectors", "Fliessvektoren"},
+                                           {"Left Dam", "Linker Damm"},
+                                           {"Right Dam", "Rechter Damm"},
+                                           {"Level", "Kote"},
+                                           {"Froude Number", "Froude Zahl"},
+                                           {"Arrival Time", "Eintreffzeit"},
+                                           {"Backwater Curve", "Staukurve"},
+                                           {"Velocity Vectors", "Geschwindigkeitsvektoren"},
+                                           {"Shear Velocity", "Schubspannungsgeschwindigkeit"},
+                                           {"Velocity", "Fliessgeschwindigkeit"},
+                                           {"Water Level", "Wasserspiegel"},
+                                           {"Rock", "Fels"},
+                                           {"Armoring", "Deckschicht"},
+                                           {"Pressure Flow", "Druckabfluss"},
+                                           {"Bed Roughness", "Sohlenrauigkeit"},
+                                           {"Maximum Specific Flow", "max. spezifischer Fluss"},
+                                           {"Mean Bed", "mittl. Sohle"},
+                                           {"Bridge Deck", "Bruecken UK"},
+                                           {"Longitudinal Profile", "Laengenprofil"},
+                                           {"Sediment Load", "Geschiebefracht"},
+                                           {"Aggradation", "Auflandung"},
+                                           {"Maximum Flow Depth", "maximale Fliesstiefe"},
+                                           {"Bed", "Sohle"},
+                                           {"Return Period", "Wiederkehrperiode"},
+                                           {"Left Wall", "Ufer links"},
+                                           {"Right Wall", "Ufer rechts"},
+                                           {"Pressurized Flow", "Druckabfluss"}};
   if (lang != 2) return std::string(text);
   size_t br = text.find('[');
   std::string_view label = text.substr(0, br);
@@ -589,8 +583,7 @@ bool plot_click(const GrPlot& plot, float* scale, int ich) {
   if (ich != 0) return false;
   float top = static_cast<float>(-(c.YMAXGR - c.YMINGR) * c.YFACGR);
   float right = static_cast<float>((c.XMAXGR - c.XMINGR) * c.XFACGR);
-  if (c.YCRSGR > top && c.YCRSGR < top + 40 && c.XCRSGR >= 0 && c.XCRSGR <= right &&
-      c.IKEYGR < 1) {
+  if (c.YCRSGR > top && c.YCRSGR < top + 40 && c.XCRSGR >= 0 && c.XCRSGR <= right && c.IKEYGR < 1) {
     title_form();
     return true;
   }
@@ -654,8 +647,7 @@ Next control_menu(const GrPlot& plot, float* scale, CtrlRun& run, FStr<240>& tit
     if (ich < 0) {
       // Wheel and right button zoom; an arrow-key pan has redrawn already.
       if (ich == kMenuPan) continue;
-      if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown)
-        grzoom(x, y, ich);
+      if (ich == kMenuRightClick || ich == kMenuWheelUp || ich == kMenuWheelDown) grzoom(x, y, ich);
       return Next::Redraw;
     }
     if (ich > 0 && ich <= static_cast<int>(g_menu.size()))

@@ -22,7 +22,7 @@ namespace riv {
 
 namespace {
 
-constexpr int kSaveUnit = 98;    // a text window saved to a file
+constexpr int kSaveUnit = 98;     // a text window saved to a file
 constexpr int kEditLength = 128;  // the field editor's buffer
 constexpr int kStack = 5, kHistory = 200;
 
@@ -87,8 +87,8 @@ struct Messages {
   std::vector<FStr<80>> history;
   bool shown = false;
   int bx = 0, by = 0, bw = 0, bh = 0;  // the box on the screen
-  std::vector<Box> avoid;                // texts on the page the box keeps clear of
-  Box prompt{0, 0, -1, -1};              // the prompt box while it is open
+  std::vector<Box> avoid;              // texts on the page the box keeps clear of
+  Box prompt{0, 0, -1, -1};            // the prompt box while it is open
 };
 Messages g_msg;
 
@@ -332,8 +332,9 @@ void ask_number(std::string_view prompt, T& value, std::string_view shown_format
       value = v;
       break;
     }
-    const std::string what = "\"" + typed + "\" " +
-                             (reads ? "is below " + std::to_string(lowest) : "is no " + std::string(kind));
+    const std::string what =
+        "\"" + typed + "\" " +
+        (reads ? "is below " + std::to_string(lowest) : "is no " + std::string(kind));
     if (scripted) grscript_fail(what);
     note = std::string(trim_right(prompt)) + ": " + what;
     grxbeep();
@@ -372,9 +373,15 @@ struct Form {
   char* labels;
   char* values;
   int bx, by, bw, bh;
-  std::string_view label(int i) const { return {labels + static_cast<size_t>(i) * llen, static_cast<size_t>(llen)}; }
-  std::span<char> value(int i) const { return {values + static_cast<size_t>(i) * vlen, static_cast<size_t>(vlen)}; }
-  std::string_view vview(int i) const { return {values + static_cast<size_t>(i) * vlen, static_cast<size_t>(vlen)}; }
+  std::string_view label(int i) const {
+    return {labels + static_cast<size_t>(i) * llen, static_cast<size_t>(llen)};
+  }
+  std::span<char> value(int i) const {
+    return {values + static_cast<size_t>(i) * vlen, static_cast<size_t>(vlen)};
+  }
+  std::string_view vview(int i) const {
+    return {values + static_cast<size_t>(i) * vlen, static_cast<size_t>(vlen)};
+  }
   int row_y(int i) const { return by + 8 + 19 * i; }
   int field_x() const { return bx + 12 + 6 * lc; }
   int button_y() const { return by + 12 + 19 * n; }
@@ -416,9 +423,7 @@ void draw_form_field(const Form& f, int i) {
       dlg_text(fx + 28, fy + 12, left(v), 0);
       break;
     }
-    default:
-      draw_field(fx, fy, f.vc, left(v), 0, false);
-      break;
+    default: draw_field(fx, fy, f.vc, left(v), 0, false); break;
   }
 }
 
@@ -518,8 +523,7 @@ int form_line(const Form& f, std::string_view line) {
           }
         return -2;
       }
-      default:
-        break;
+      default: break;
     }
     if (len_trim(value) > f.vlen) return -2;
     fassign(v, value);
@@ -538,14 +542,16 @@ std::string window_name() {
 
 bool save_text(const std::string& name, bool append, int n, const char* lines, int len) {
   // A new version replaces the file only when it was written whole.
-  const int rc = append ? uopen(kSaveUnit, name, FStatus::Unknown, true) : uopen_replace(kSaveUnit, name);
+  const int rc =
+      append ? uopen(kSaveUnit, name, FStatus::Unknown, true) : uopen_replace(kSaveUnit, name);
   if (rc != 0) {
     if (append) ufail(name, errno);
     grmesg("Error opening: " + name);
     return false;
   }
   for (int i = 0; i < n; ++i)
-    fwrite(kSaveUnit, "(a)", {trim_right(std::string_view(lines + static_cast<size_t>(i) * len, len))});
+    fwrite(kSaveUnit, "(a)",
+           {trim_right(std::string_view(lines + static_cast<size_t>(i) * len, len))});
   fwrite(kSaveUnit, "(a)", {"/created " + grcomt.DATEGR.str() + " by " + window_name()});
   if (const int e = uclose(kSaveUnit); e != 0) {
     grmesg("Error writing: " + name + ": " + std::strerror(e));
@@ -565,7 +571,8 @@ void save_dialog(int n, const char* lines, int len) {
   if (file_exists(file)) {
     FStr<8> a;
     grinpa("Append Overwrite eXit?", a);
-    char ch = static_cast<char>(std::toupper(static_cast<unsigned char>(left(a.view()).empty() ? 'X' : left(a.view())[0])));
+    char ch = static_cast<char>(
+        std::toupper(static_cast<unsigned char>(left(a.view()).empty() ? 'X' : left(a.view())[0])));
     if (ch == 'A')
       append = true;
     else if (ch != 'O')
@@ -608,7 +615,8 @@ void grmesg(std::string_view text) {
   // The history follows its count (start-up sets it to 0).
   if (static_cast<int>(g_msg.history.size()) > c.NMSGGR)
     g_msg.history.resize(static_cast<size_t>(std::max(c.NMSGGR, 0)));
-  if (g_msg.history.size() >= static_cast<size_t>(kHistory)) g_msg.history.erase(g_msg.history.begin());
+  if (g_msg.history.size() >= static_cast<size_t>(kHistory))
+    g_msg.history.erase(g_msg.history.begin());
   g_msg.history.emplace_back(text);
   c.NMSGGR = static_cast<int>(g_msg.history.size());
   // Without a display the messages go to the terminal.
@@ -694,7 +702,7 @@ void grinfo_raw(int n, char* labels, int llen, char* values, int vlen) {
   f.bh = 12 + 19 * n + 17 + 8;
   const std::vector<char> saved(values, values + static_cast<size_t>(n) * vlen);
   bool drawn = false;
-  int result = 0;  // 1 done, 2 cancel
+  int result = 0;   // 1 done, 2 cancel
   EditEnd pending;  // a click that ended a field edit
   while (result == 0) {
     std::string line;
@@ -711,7 +719,8 @@ void grinfo_raw(int n, char* labels, int llen, char* values, int vlen) {
         dlg_script_step();
         int r = form_line(f, line);
         if (r == -1) grscript_fail("unknown script line: " + std::string(trim_right(line)));
-        if (r == -2) grscript_fail("the value does not fit the field: " + std::string(trim_right(line)));
+        if (r == -2)
+          grscript_fail("the value does not fit the field: " + std::string(trim_right(line)));
         result = r;
         if (result == 0) draw_form(f);
         continue;
@@ -744,9 +753,7 @@ void grinfo_raw(int n, char* labels, int llen, char* values, int vlen) {
       if (!in_box(x, y, f.bx, f.row_y(i), f.bw, 17)) continue;
       std::span<char> v = f.value(i);
       switch (kind_of(f.label(i), f.vview(i))) {
-        case FieldKind::Check:
-          v[0] = v[0] == '+' ? '_' : '+';
-          break;
+        case FieldKind::Check: v[0] = v[0] == '+' ? '_' : '+'; break;
         case FieldKind::Choice: {
           auto words = choice_words(f.vview(i));
           int wx = f.field_x();
@@ -808,7 +815,9 @@ void grtext_raw(int n, const char* lines, int len) {
     dlg_button(dbx, by + 4, 60, "Done", 31, 0, false);
     for (int r = 0; r < rows && top + r < n; ++r)
       dlg_text(bx + 8, by + 36 + 12 * r,
-               std::string_view(lines + static_cast<size_t>(top + r) * len, len).substr(0, (bw - 16) / 6), 0);
+               std::string_view(lines + static_cast<size_t>(top + r) * len, len)
+                   .substr(0, (bw - 16) / 6),
+               0);
     dlg_show();
   };
   draw();

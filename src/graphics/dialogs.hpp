@@ -39,8 +39,7 @@ void grscpt(int n, const FStr<N>* lines) {
 void grscpt(const std::vector<std::string>& lines);
 // grcurs for the plot control loop: an arrow-key pan calls redraw (the whole
 // plot) instead of only drawing the axes again.
-void grcurs1_raw(int n, const char* items, int len, int& ich, float& x, float& y,
-                 void (*redraw)());
+void grcurs1_raw(int n, const char* items, int len, int& ich, float& x, float& y, void (*redraw)());
 template <int N>
 void grcurs1(int n, const FStr<N>* items, int& ich, float& x, float& y, void (*redraw)()) {
   grcurs1_raw(n, items[0].c, N, ich, x, y, redraw);

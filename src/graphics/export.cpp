@@ -94,7 +94,8 @@ void flush_arcs() {
   std::vector<std::pair<int, int>> segs = g_segs;
   std::vector<int> pos(segs.size());  // position of segment s in `order`
   std::vector<int> order(segs.size());
-  for (size_t s = 0; s < segs.size(); ++s) order[s] = static_cast<int>(s), pos[s] = static_cast<int>(s);
+  for (size_t s = 0; s < segs.size(); ++s)
+    order[s] = static_cast<int>(s), pos[s] = static_cast<int>(s);
   std::vector<std::vector<int>> touch(g_nodes.size());
   for (size_t s = 0; s < segs.size(); ++s) {
     touch[segs[s].first].push_back(static_cast<int>(s));
@@ -132,8 +133,8 @@ void flush_arcs() {
       double v = z[0];
       int iv = static_cast<int>(std::lround(std::clamp(v, -2.0e9, 2.0e9)));
       if (g_error.empty())
-        grshpadd(static_cast<int>(line.size()), x.data(), y.data(), z.data(), v, iv,
-                 g_name.c_str(), g_shptype, g_atype);
+        grshpadd(static_cast<int>(line.size()), x.data(), y.data(), z.data(), v, iv, g_name.c_str(),
+                 g_shptype, g_atype);
     }
   }
   g_nodes.clear(), g_segs.clear(), g_grid.clear(), g_pairs.clear();
@@ -171,8 +172,7 @@ bool shape_open() {
   return false;
 }
 
-void shape_add(int n, const double* x, const double* y, const double* z, double value,
-               int ivalue) {
+void shape_add(int n, const double* x, const double* y, const double* z, double value, int ivalue) {
   if (g_error.empty()) grshpadd(n, x, y, z, value, ivalue, g_name.c_str(), g_shptype, g_atype);
 }
 
@@ -186,7 +186,8 @@ std::string grshpopen(int shptype, int atype, const char* name, const char* fiel
   DBFHandle dbf = DBFCreate(name);
   if (!dbf) return why(fformat("('DBFCreate(',a,') failed.')", {name}));
   const bool integer = atype == 1;
-  if (DBFAddField(dbf, field, integer ? FTInteger : FTDouble, integer ? 8 : 12, integer ? 0 : 3) < 0) {
+  if (DBFAddField(dbf, field, integer ? FTInteger : FTDouble, integer ? 8 : 12, integer ? 0 : 3) <
+      0) {
     DBFClose(dbf);
     return why(fformat(integer ? "('DBFAddField(hDBF,',a,',FTInteger) failed.')"
                                : "('DBFAddField(hDBF,',a,',FTDouble) failed.')",

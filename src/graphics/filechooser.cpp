@@ -28,16 +28,16 @@ namespace riv {
 namespace {
 
 constexpr int kMaxEntries = 400;
-constexpr int kRows = 15;        // entries per column
-constexpr int kShownCols = 3;    // columns shown at a time
-constexpr int kColWidth = 124;   // pixels per column
+constexpr int kRows = 15;       // entries per column
+constexpr int kShownCols = 3;   // columns shown at a time
+constexpr int kColWidth = 124;  // pixels per column
 constexpr int kRowHeight = 15;
 constexpr int kInnerW = kShownCols * kColWidth;  // 372
 constexpr int kInnerH = 288;
 constexpr int kMargin = 8;
 constexpr int kBoxW = kInnerW + 2 * kMargin;
 constexpr int kBoxH = kInnerH + 2 * kMargin;
-constexpr int kNameChars = 18;   // characters of a name shown in a column
+constexpr int kNameChars = 18;  // characters of a name shown in a column
 
 std::string g_saved_dir;  // directory the chooser showed last, kept between calls
 
@@ -66,7 +66,7 @@ std::string_view extension(std::string_view name) {
 // ---- The dialog on the screen ----
 
 struct Button {
-  const char* label;  // hot-key form: state, key, text
+  const char* label;        // hot-key form: state, key, text
   int x = 0, y = 0, w = 0;  // device pixels, top left
 };
 

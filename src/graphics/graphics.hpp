@@ -18,7 +18,7 @@ namespace riv {
 
 // Numbers of the graphics library.
 struct GrComn {
-  double XORGR = 0, YORGR = 0;                        // origin of user coordinates
+  double XORGR = 0, YORGR = 0;                            // origin of user coordinates
   double XMINGR = 0, XMAXGR = 0, YMINGR = 0, YMAXGR = 0;  // world window
   double XMNCGR = 0, XMXCGR = 0, YMNCGR = 0, YMXCGR = 0;  // clipping window
   float CELLGR = 0;
@@ -90,7 +90,7 @@ struct GrComt {
   FStr<80> FIRMGR;
   FStr<20> WNAMGR;
   FStr<80> FILNGR;
-  FStr<10> LTYPGR;                     // DXF line type name of the dash style
+  FStr<10> LTYPGR;                    // DXF line type name of the dash style
   FStr<16> SCRPGR[kScriptLines + 1];  // script queue, lines 1..NSCRGR
 };
 

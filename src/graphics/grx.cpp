@@ -40,8 +40,8 @@ class Headless final : public GrxDriver {
 
   std::vector<uint32_t>& target() { return st.to_pixmap ? st.pixmap : st.window; }
 
-  void log(GrxCall::Op op, int a = 0, int b = 0, std::vector<int> x = {},
-           std::vector<int> y = {}, std::string s = {}) {
+  void log(GrxCall::Op op, int a = 0, int b = 0, std::vector<int> x = {}, std::vector<int> y = {},
+           std::string s = {}) {
     if (!st.record) return;
     GrxCall c;
     c.op = op, c.a = a, c.b = b, c.x = std::move(x), c.y = std::move(y), c.s = std::move(s);
@@ -111,10 +111,22 @@ class Headless final : public GrxDriver {
     const int* p = kDashed;
     int n = 0;
     switch (st.dash) {
-      case 2: p = kDashed; n = 2; break;
-      case 3: p = kDotted; n = 2; break;
-      case 4: p = kDotDashed; n = 4; break;
-      case 5: p = kDotDotDashed; n = 6; break;
+      case 2:
+        p = kDashed;
+        n = 2;
+        break;
+      case 3:
+        p = kDotted;
+        n = 2;
+        break;
+      case 4:
+        p = kDotDashed;
+        n = 4;
+        break;
+      case 5:
+        p = kDotDotDashed;
+        n = 6;
+        break;
       default: return true;
     }
     int period = 0;
@@ -236,8 +248,7 @@ class Headless final : public GrxDriver {
         st.width = std::max(1, std::min(e.x, st.width));
         st.height = std::max(1, std::min(e.y, st.height));
         break;
-      default:
-        break;
+      default: break;
     }
   }
   void poll_event(int& type, int& x, int& y, int& code) override {

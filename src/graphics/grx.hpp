@@ -116,9 +116,9 @@ int grx_translate_key(long keysym);
 struct GrxCall {
   enum class Op { Open, Close, Clear, Pixmap, Flip, Colour, Dash, Line, Lines, Polygon, Text };
   Op op;
-  int a = 0, b = 0;          // colour pixel / dash style / text position
-  std::vector<int> x, y;     // points of lines and polygons
-  std::string s;             // text
+  int a = 0, b = 0;       // colour pixel / dash style / text position
+  std::vector<int> x, y;  // points of lines and polygons
+  std::string s;          // text
 };
 
 struct GrxHeadless {

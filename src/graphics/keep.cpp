@@ -23,9 +23,9 @@ namespace {
 FStr<128> g_names[kKeepListMax];
 int g_status[kKeepListMax] = {};
 int g_count = 0;
-bool g_changed = true;           // list or statuses changed since the last load
+bool g_changed = true;                        // list or statuses changed since the last load
 double g_load_xorg = 0.0, g_load_yorg = 0.0;  // origin at the last load
-FStr<256> g_directory;           // where the file chooser was left
+FStr<256> g_directory;                        // where the file chooser was left
 
 // ---- The replay cache ----
 constexpr size_t kMaxElements = 8000000;
@@ -37,8 +37,20 @@ bool code_ok(int v) { return std::abs(static_cast<long long>(v)) <= kMaxCode; }
 constexpr size_t kMaxPoints = 24000000;
 
 enum ElemType {
-  kText = 1, kColour = 2, kDash = 3, kDraw = 4, kDraw3 = 5, kFill = 6, kFill3 = 7, kMove = 8,
-  kMove3 = 9, kSymbol = 10, kBitmap = 11, kColMode = 12, kColRow = 13, kOrigin = 15
+  kText = 1,
+  kColour = 2,
+  kDash = 3,
+  kDraw = 4,
+  kDraw3 = 5,
+  kFill = 6,
+  kFill3 = 7,
+  kMove = 8,
+  kMove3 = 9,
+  kSymbol = 10,
+  kBitmap = 11,
+  kColMode = 12,
+  kColRow = 13,
+  kOrigin = 15
 };
 
 struct Element {
@@ -60,7 +72,7 @@ std::vector<float> g_x, g_y, g_z;
 std::vector<std::string> g_texts;
 std::vector<double> g_orgs;  // origin pairs, x then y
 std::vector<CachedBitmap> g_bitmaps;
-size_t g_background = 0;     // elements of the background pass
+size_t g_background = 0;  // elements of the background pass
 
 void clear_cache() {
   g_elems.clear();
@@ -99,14 +111,15 @@ bool has_extension(std::string_view name, std::string_view ext) {
 // ---- Bitmaps ----
 
 // Grey index of the library's colour table (0 white .. 20 black).
-int grey_index(int g) { return std::clamp(static_cast<int>(std::lround((255 - g) / 12.75)), 0, 20); }
+int grey_index(int g) {
+  return std::clamp(static_cast<int>(std::lround((255 - g) / 12.75)), 0, 20);
+}
 
 // Draws a bitmap on the screen, nearest neighbour per device pixel, within
 // the clipping window. (x0, y0) upper left corner in user coordinates.
 void draw_image(const GrImage& im, double x0, double y0, double dx, double dy) {
   GrComn& c = grcomn;
-  if (!gr_screen_mode(c.IMODGR) || im.width < 1 || im.height < 1 || !(dx > 0) || !(dy > 0))
-    return;
+  if (!gr_screen_mode(c.IMODGR) || im.width < 1 || im.height < 1 || !(dx > 0) || !(dy > 0)) return;
   double wx0 = std::max(x0, c.XMNCGR), wx1 = std::min(x0 + im.width * dx, c.XMXCGR);
   double wy0 = std::max(y0 - im.height * dy, c.YMNCGR), wy1 = std::min(y0, c.YMXCGR);
   if (!(wx0 < wx1) || !(wy0 < wy1)) return;
@@ -214,11 +227,13 @@ bool load_file(int unit, const std::string& name) {
       if (uread(unit, value) != 0) return syntax();
       g_texts.emplace_back(trim_right(std::string_view(value).substr(0, 128)));
       add_elem(kText, static_cast<int>(g_texts.size() - 1));
-    } else if (key == "COLR" || key == "DASH" || key == "SYMB" || key == "MCOL" ||
-               key == "RCOL") {
+    } else if (key == "COLR" || key == "DASH" || key == "SYMB" || key == "MCOL" || key == "RCOL") {
       if (!next({i}) || !code_ok(i)) return syntax();
-      int type = key == "COLR" ? kColour : key == "DASH" ? kDash : key == "SYMB" ? kSymbol
-               : key == "MCOL" ? kColMode : kColRow;
+      int type = key == "COLR"   ? kColour
+                 : key == "DASH" ? kDash
+                 : key == "SYMB" ? kSymbol
+                 : key == "MCOL" ? kColMode
+                                 : kColRow;
       add_elem(type, 0, i);
     } else if (key == "MOV2" || key == "DRW2") {
       if (!next({x, y})) return syntax();
@@ -453,8 +468,8 @@ void list_dialog() {
       labels[k] = "~" + std::string(stem.substr(stem.size() - 24));
     else
       labels[k] = stem;
-    values[k] = "|" + std::to_string(std::clamp(g_status[k], 1, 4)) +
-                "|hide|background|forground|remove";
+    values[k] =
+        "|" + std::to_string(std::clamp(g_status[k], 1, 4)) + "|hide|background|forground|remove";
   }
   grinfo(g_count, labels, values);
   if (fequal(labels[0].view(), "cancel")) return;
@@ -600,8 +615,8 @@ bool grbmpr(std::string_view name, GrImage& image) {
   return ok;
 }
 
-bool grbmp_world(std::string_view name, int width, int height, double& x0, double& y0,
-                 double& dx, double& dy) {
+bool grbmp_world(std::string_view name, int width, int height, double& x0, double& y0, double& dx,
+                 double& dy) {
   std::string wld(name);
   size_t dot = wld.find_last_of('.');
   size_t slash = wld.find_last_of('/');

@@ -57,8 +57,8 @@ bool grbmpr(std::string_view name, GrImage& image);
 // of its extension): absolute upper left corner and pixel size. A missing
 // world file is created so that the bitmap fills the current world window
 // ("created new world file"). False when neither works.
-bool grbmp_world(std::string_view name, int width, int height, double& x0, double& y0,
-                 double& dx, double& dy);
+bool grbmp_world(std::string_view name, int width, int height, double& x0, double& y0, double& dx,
+                 double& dy);
 
 // ---- Shapefiles (through shapelib) ----
 // Creates the empty ".shp" and ".dbf" files: shape type 1 point, 2 arc,

@@ -26,15 +26,15 @@ constexpr int kListMax = 3999;
 // being shown.
 struct Klin {
   bool smooth = false;
-  int label = 0;              // 0 off, 1 ticks, 2 ticks and values
-  float x0 = 0, slope = 0;    // rotation origin and slope in percent
-  bool origine = false;       // values shown relative to a reference line
-  int moved = -1;             // node altered last, with its old place
+  int label = 0;            // 0 off, 1 ticks, 2 ticks and values
+  float x0 = 0, slope = 0;  // rotation origin and slope in percent
+  bool origine = false;     // values shown relative to a reference line
+  int moved = -1;           // node altered last, with its old place
   float old_x = 0, old_y = 0;
-  int picked = -1;            // node chosen by Alter, waiting for its new place
-  bool key_grab = false;      // the key follows the next click
-  bool key_click = false;     // the last click went to the key
-  bool scaled = false;        // the scale array was ever filled
+  int picked = -1;         // node chosen by Alter, waiting for its new place
+  bool key_grab = false;   // the key follows the next click
+  bool key_click = false;  // the last click went to the key
+  bool scaled = false;     // the scale array was ever filled
   float scale[4] = {0, 0, 1, 1};
   FStr<40> labels[kKlinShown];
 
@@ -91,7 +91,8 @@ bool pick(float x, float y, int& line, int& point) {
   if (!grinside(x, y) || g.total < 1) return false;
   int k = grnear(x, y, g.total, g.x, g.y);
   if (k < 0) return false;
-  line = static_cast<int>(std::upper_bound(g.first.begin(), g.first.end(), k) - g.first.begin()) - 1;
+  line =
+      static_cast<int>(std::upper_bound(g.first.begin(), g.first.end(), k) - g.first.begin()) - 1;
   // Lines without points share their start with the next line.
   while (line > 0 && g.nper[line] < 1) --line;
   point = k - g.first[line];
@@ -228,8 +229,8 @@ void help() {
             "  Write   stores selected line data on file",
             "  Slope   stores slopes of selected line data on file",
             "  Origine displays values relative to selected line",
-            "  Stat    some characteristic values for selected line",
-            "  Smooth  reduces wiggles", " RRotate  rotate line relativ to origin"});
+            "  Stat    some characteristic values for selected line", "  Smooth  reduces wiggles",
+            " RRotate  rotate line relativ to origin"});
 }
 
 // A box in device pixels (x0 < x1, y0 < y1).
@@ -441,7 +442,8 @@ KlinStat grklin_stat(int n, const float* x, const float* y) {
 }
 
 std::vector<std::string> grklin_stat_lines(std::string_view label, const KlinStat& s) {
-  return {std::string(trim_right(label)), one_line(fformat("('NODES=   ',I12)", {s.n})),
+  return {std::string(trim_right(label)),
+          one_line(fformat("('NODES=   ',I12)", {s.n})),
           one_line(fformat("('MEAN=    ',F12.3)", {s.mean})),
           one_line(fformat("('MEDIAN=  ',F12.3)", {s.median})),
           one_line(fformat("('STD.DEV.=',F12.3)", {s.sd})),
@@ -500,15 +502,10 @@ void grkli1(int mode, float* s) {
                     "<SSlope>", "<OOrigine>", "<SStat>", "  smooth", " RRotate", " ??"});
       return;
     }
-    case 1:
-      draw_lines();
-      return;
+    case 1: draw_lines(); return;
     case 3:
-    case 4:
-      grkey1(mode);
-      return;
-    default:
-      break;
+    case 4: grkey1(mode); return;
+    default: break;
   }
   if (mode >= 0) return;
   if (g.key_click) {
@@ -519,9 +516,7 @@ void grkli1(int mode, float* s) {
   const float x = c.XCRSGR, y = c.YCRSGR;
   int line = 0, point = 0;
   switch (-mode) {
-    case 1:
-      alter();
-      break;
+    case 1: alter(); break;
     case 2:
       if (!pick(x, y, line, point)) {
         grmesg("choose line");
@@ -544,30 +539,17 @@ void grkli1(int mode, float* s) {
       g.label = (g.label + 1) % 3;
       queue({"R"});
       break;
-    case 6:
-      write_line(false);
-      break;
-    case 7:
-      write_line(true);
-      break;
-    case 8:
-      origine();
-      break;
-    case 9:
-      stat();
-      break;
+    case 6: write_line(false); break;
+    case 7: write_line(true); break;
+    case 8: origine(); break;
+    case 9: stat(); break;
     case 10:
       g.smooth = !g.smooth;
       queue({"R"});
       break;
-    case 11:
-      rotate();
-      break;
-    case 12:
-      help();
-      break;
-    default:
-      break;
+    case 11: rotate(); break;
+    case 12: help(); break;
+    default: break;
   }
 }
 
@@ -579,8 +561,8 @@ void grklin_view_reset() {
   g.scaled = false;
 }
 
-void grklin(const int* nper, const int* isym, int* ilin, const FStr<40>* titl, int nline,
-            float* x, float* y, const float* values, FStr<240>& titles, int options, int kplot) {
+void grklin(const int* nper, const int* isym, int* ilin, const FStr<40>* titl, int nline, float* x,
+            float* y, const float* values, FStr<240>& titles, int options, int kplot) {
   GrComn& c = grcomn;
   (void)kplot;
   if (nline > kKlinMax) {

@@ -293,7 +293,10 @@ void scripted(const Menu& m, int key, int& ich) {
   if (key >= kKeyLeft && key <= kKeyDown) {
     grclip(1);
     pan(key);
-    if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
+    if (m.redraw)
+      m.redraw();
+    else
+      graxes(0, 0, 0, 0, 0);
     ich = kMenuPan;
     return;
   }
@@ -434,7 +437,10 @@ void wait_choice(Menu& m, int& ich, float& x, float& y) {
     if (code >= kKeyLeft && code <= kKeyDown) {
       grclip(1);
       pan(code);
-      if (m.redraw) m.redraw(); else graxes(0, 0, 0, 0, 0);
+      if (m.redraw)
+        m.redraw();
+      else
+        graxes(0, 0, 0, 0, 0);
       ich = kMenuPan;
       world();
       return;

@@ -30,15 +30,14 @@ struct Movie {
 Movie g;
 
 void help() {
-  static const FStr<80> lines[8] = {
-      "SELECT options: ",
-      " Forward  move to the next step ",
-      " Reverse  move to the previous step",
-      " Begin    go to the Beginning of the sequence",
-      " End      go to the End of the sequence",
-      " Number   go to the specified step Number",
-      " Play     play to end from current sequence",
-      " slow     slow down the animation"};
+  static const FStr<80> lines[8] = {"SELECT options: ",
+                                    " Forward  move to the next step ",
+                                    " Reverse  move to the previous step",
+                                    " Begin    go to the Beginning of the sequence",
+                                    " End      go to the End of the sequence",
+                                    " Number   go to the specified step Number",
+                                    " Play     play to end from current sequence",
+                                    " slow     slow down the animation"};
   grtext(8, lines);
 }
 
@@ -84,35 +83,21 @@ void select() {
 int grmovy_step(GrMovie& m, int ich, int number) {
   const int last = std::max(m.length, 1);
   switch (ich) {
-    case 1:
-      m.step = 1;
-      break;
-    case 2:
-      m.step = std::min(last, m.step + 1);
-      break;
-    case 3:
-      m.step = std::max(1, m.step - 1);
-      break;
-    case 4:
-      m.step = last;
-      break;
-    case 5:
-      m.step = std::clamp(number, 1, last);
-      break;
+    case 1: m.step = 1; break;
+    case 2: m.step = std::min(last, m.step + 1); break;
+    case 3: m.step = std::max(1, m.step - 1); break;
+    case 4: m.step = last; break;
+    case 5: m.step = std::clamp(number, 1, last); break;
     case 6:
       if (m.step >= last) m.step = 0;
       m.step = std::min(last, m.step + 1);
       // Play goes on by itself only up to the last step; the next Play
       // starts again from the first.
       return m.step < last ? 3 : 2;
-    case 7:
-      m.delay += 1;
-      break;
+    case 7: m.delay += 1; break;
     case 8:
-    case 9:
-      return 0;
-    default:
-      break;
+    case 9: return 0;
+    default: break;
   }
   m.step = std::clamp(m.step, 1, last);
   return 2;

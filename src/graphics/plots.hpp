@@ -98,8 +98,8 @@ constexpr int kKlinShown = 100;  // lines shown
 // the nodes when labels are on; titles as for grctrl; options the option
 // word; kplot the caller's plot unit (kept for the caller). Hide, Alter and
 // Origine change ilin, x and y in place.
-void grklin(const int* nper, const int* isym, int* ilin, const FStr<40>* titl, int nline,
-            float* x, float* y, const float* values, FStr<240>& titles, int options, int kplot);
+void grklin(const int* nper, const int* isym, int* ilin, const FStr<40>* titl, int nline, float* x,
+            float* y, const float* values, FStr<240>& titles, int options, int kplot);
 // The drawing routine of the viewer (modes of GrPlot).
 void grkli1(int mode, float* s);
 // The key: mode 3 draws it, mode 4 takes a click (grab and move by its pin).
@@ -158,8 +158,8 @@ constexpr int kContLevels = 19;
 // Shows the field z as colour-filled contour bands with their key in the
 // plot control loop; Alter changes z in place. options and titles as for
 // grctrl.
-void grcont(const float* x, const float* y, float* z, int nx, int ny, int ldx,
-            FStr<240>& titles, int options, float nodata);
+void grcont(const float* x, const float* y, float* z, int nx, int ny, int ldx, FStr<240>& titles,
+            int options, float nodata);
 // The drawing routine of the viewer (modes of GrPlot).
 void grcon1(int mode, float* s);
 // The key of the bands: mode 3 draws it, mode 4 takes a click (the pin

@@ -16,7 +16,7 @@ namespace riv {
 
 namespace {
 
-constexpr int kPolyline = 100;     // points of the screen polyline buffer
+constexpr int kPolyline = 100;  // points of the screen polyline buffer
 constexpr int kFillVertices = 2000;
 
 int g_col_mode = -1, g_col = INT_MIN;    // last colour applied, with its mode
@@ -25,8 +25,18 @@ int g_dash_mode = -1, g_dash = INT_MIN;  // last dash style applied
 // Marker strokes (dx, dy, pen) in pixels at symbol factor 1; pen 0 moves,
 // 1 draws; y grows downwards. A stroke with pen -1 ends the list.
 const signed char kSymbols[15][15][3] = {
-    {{0, -4, 1}, {-2, 0, 1}, {-2, 2, 1}, {0, 4, 1}, {2, 2, 1}, {4, 0, 1}, {2, -2, 1}, {0, -4, 1},
-     {-2, -2, 1}, {-2, 0, 1}, {0, 4, 0}, {0, 0, -1}},
+    {{0, -4, 1},
+     {-2, 0, 1},
+     {-2, 2, 1},
+     {0, 4, 1},
+     {2, 2, 1},
+     {4, 0, 1},
+     {2, -2, 1},
+     {0, -4, 1},
+     {-2, -2, 1},
+     {-2, 0, 1},
+     {0, 4, 0},
+     {0, 0, -1}},
     {{0, -4, 1}, {-4, 0, 1}, {0, 8, 1}, {8, 0, 1}, {0, -8, 1}, {-4, 0, 1}, {0, 4, 0}, {0, 0, -1}},
     {{0, -4, 1}, {-4, 8, 1}, {8, 0, 1}, {-4, -8, 1}, {0, 4, 0}, {0, 0, -1}},
     {{0, -4, 0}, {0, 8, 1}, {-4, -4, 0}, {8, 0, 1}, {-4, 0, 0}, {0, 0, -1}},
@@ -36,13 +46,37 @@ const signed char kSymbols[15][15][3] = {
     {{-4, 4, 0}, {8, -8, 1}, {-8, 0, 1}, {8, 8, 1}, {-4, -4, 0}, {0, 0, -1}},
     {{-4, -4, 0}, {8, 0, 1}, {-8, 8, 1}, {8, 0, 1}, {0, -4, 0}, {-8, 0, 1}, {4, 0, 0}, {0, 0, -1}},
     {{-4, -4, 0}, {4, 4, 1}, {4, -4, 1}, {-4, 4, 0}, {0, 4, 1}, {0, -4, 0}, {0, 0, -1}},
-    {{-4, -4, 0}, {8, 8, 1}, {0, -8, 0}, {-8, 8, 1}, {2, -2, 0}, {0, -4, 1}, {4, 0, 1}, {0, 4, 1},
-     {-4, 0, 1}, {2, -2, 0}, {0, 0, -1}},
-    {{-4, -4, 0}, {8, 8, 1}, {0, -8, 0}, {-8, 8, 1}, {0, -4, 0}, {8, 0, 1}, {-4, -4, 0}, {0, 8, 1},
-     {0, -4, 0}, {0, 0, -1}},
+    {{-4, -4, 0},
+     {8, 8, 1},
+     {0, -8, 0},
+     {-8, 8, 1},
+     {2, -2, 0},
+     {0, -4, 1},
+     {4, 0, 1},
+     {0, 4, 1},
+     {-4, 0, 1},
+     {2, -2, 0},
+     {0, 0, -1}},
+    {{-4, -4, 0},
+     {8, 8, 1},
+     {0, -8, 0},
+     {-8, 8, 1},
+     {0, -4, 0},
+     {8, 0, 1},
+     {-4, -4, 0},
+     {0, 8, 1},
+     {0, -4, 0},
+     {0, 0, -1}},
     {{-4, -4, 1}, {8, 0, 1}, {-8, 8, 1}, {8, 0, 1}, {-4, -4, 1}, {0, 0, -1}},
     {{0, -4, 0}, {0, 8, 1}, {0, -4, 0}, {0, 0, -1}},
-    {{-2, -4, 0}, {2, 8, 1}, {2, -8, 1}, {-6, 6, 1}, {8, 0, 1}, {-6, -6, 1}, {2, 8, 1}, {0, -4, 0},
+    {{-2, -4, 0},
+     {2, 8, 1},
+     {2, -8, 1},
+     {-6, 6, 1},
+     {8, 0, 1},
+     {-6, -6, 1},
+     {2, 8, 1},
+     {0, -4, 0},
      {0, 0, -1}},
 };
 
@@ -57,7 +91,9 @@ void pixel(double x, double y, int& px, int& py) {
   float xd = static_cast<float>((x - c.XMINGR) * c.XFACGR + c.XORGGR);
   float yd = static_cast<float>((y - c.YMINGR) * c.YFACGR + c.YORGGR);
   // A point that is no number lands on the lower bound, never past the int range.
-  auto fit = [](float v) { return std::isfinite(v) ? std::clamp(v, -1.0e7f, 1.0e7f) : v > 0 ? 1.0e7f : -1.0e7f; };
+  auto fit = [](float v) {
+    return std::isfinite(v) ? std::clamp(v, -1.0e7f, 1.0e7f) : v > 0 ? 1.0e7f : -1.0e7f;
+  };
   px = static_cast<int>(fit(xd));
   py = static_cast<int>(fit(yd));
 }
@@ -243,8 +279,10 @@ void dxf_solid(int col, const float* x, const float* y, int a, int b, int d, int
     fwrite(u, "('0',/,'SOLID',/,'8',/,'fill',i2.2)", {col % 20});
   auto X = [&](int i) { return x[i - 1] + c.XORGR; };
   auto Y = [&](int i) { return y[i - 1] + c.YORGR; };
-  fwrite(u, "('10',/,f10.2,/,'20',/,f10.2,/,'11',/,f10.2,/,'21',/,f10.2)", {X(a), Y(a), X(b), Y(b)});
-  fwrite(u, "('12',/,f10.2,/,'22',/,f10.2,/,'13',/,f10.2,/,'23',/,f10.2)", {X(d), Y(d), X(e), Y(e)});
+  fwrite(u, "('10',/,f10.2,/,'20',/,f10.2,/,'11',/,f10.2,/,'21',/,f10.2)",
+         {X(a), Y(a), X(b), Y(b)});
+  fwrite(u, "('12',/,f10.2,/,'22',/,f10.2,/,'13',/,f10.2,/,'23',/,f10.2)",
+         {X(d), Y(d), X(e), Y(e)});
 }
 
 }  // namespace
@@ -307,8 +345,8 @@ void grdash(int style) {
   } else if (c.IMODGR == 8) {
     fwrite(c.JDV3GR, "('DASH'/i4)", {s});
   } else if (c.IMODGR == 9) {
-    static const char* names[6] = {"CONTINUOUS", "CONTINUOUS", "DASH", "DOT", "DASHDOT",
-                                   "DASHDOTDOT"};
+    static const char* names[6] = {"CONTINUOUS", "CONTINUOUS", "DASH",
+                                   "DOT",        "DASHDOT",    "DASHDOTDOT"};
     grcomt.LTYPGR = names[std::min(s, 5)];
   }
 }
@@ -340,19 +378,18 @@ void grdrw2(float x, float y) {
       break;
     case 9:
       fwrite(c.JDV1GR, "('0',/,'LINE',/,'8',/,'line',/,'62',/,i4,/,'67',/,'0')", {c.IDXFGR});
-      fwrite(c.JDV1GR,
-             "('10',/,f11.2,/,'20',/,f11.2,/,'30',/,f10.3,/,'11',/,f11.2,/,'21',/,f11.2,/,'31',/,"
-             "f10.3)",
-             {c.XPENGR + c.XORGR, c.YPENGR + c.YORGR, c.ZPENGR, x + c.XORGR, y + c.YORGR,
-              c.ZNXTGR});
+      fwrite(
+          c.JDV1GR,
+          "('10',/,f11.2,/,'20',/,f11.2,/,'30',/,f10.3,/,'11',/,f11.2,/,'21',/,f11.2,/,'31',/,"
+          "f10.3)",
+          {c.XPENGR + c.XORGR, c.YPENGR + c.YORGR, c.ZPENGR, x + c.XORGR, y + c.YORGR, c.ZNXTGR});
       c.ZPENGR = c.ZNXTGR;
       break;
     case 10:
       if (grhooks.shape_segm) grhooks.shape_segm(1, c.XPENGR, c.YPENGR, c.ZPENGR, x, y, c.ZNXTGR);
       c.ZPENGR = c.ZNXTGR;
       break;
-    case 11:
-      break;
+    case 11: break;
     default: {
       bool pin = c.IPINGR == 1, nin = grinside(x, y);
       double x1 = c.XPENGR, y1 = c.YPENGR, x2 = x, y2 = y;
@@ -442,8 +479,7 @@ void grfil2(const float* x, const float* y, int n, int col) {
         fwrite(c.JDV1GR, "(2f12.3)", {x[i % n] + c.XORGR, y[i % n] + c.YORGR});
       fwrite(c.JDV1GR, "('END')");
       return;
-    default:
-      break;
+    default: break;
   }
   if (!screen()) return;
   int m = std::min(n, kFillVertices);
@@ -494,9 +530,7 @@ void grsymb(int code) {
   s = std::min(s, 15);
   int col = code / 100;
   switch (c.IMODGR) {
-    case 8:
-      fwrite(c.JDV3GR, "('SYMB'/i5)", {code});
-      return;
+    case 8: fwrite(c.JDV3GR, "('SYMB'/i5)", {code}); return;
     case 9:
       fwrite(c.JDV1GR, "('0',/,'POINT',/,'8',/,'point',/,'62',/,i4,/,'67',/,'0')", {c.IDXFGR});
       fwrite(c.JDV1GR, "('10',/,f11.2,/,'20',/,f11.2,/,'30',/,f10.3)",
@@ -508,10 +542,8 @@ void grsymb(int code) {
         grhooks.shape_add(1, &px, &py, &pz, pz, col);
       }
       return;
-    case 11:
-      return;
-    default:
-      break;
+    case 11: return;
+    default: break;
   }
   grcolr(col);
   if (c.IPINGR != 1 || c.NPOLGR < 1) return;
@@ -541,17 +573,13 @@ void granot(std::string_view text) {
   }
   if (body.find_first_not_of(' ') == std::string_view::npos) return;
   switch (c.IMODGR) {
-    case 8:
-      fwrite(c.JDV3GR, "('ANOT',/,a)", {t});
-      return;
+    case 8: fwrite(c.JDV3GR, "('ANOT',/,a)", {t}); return;
     case 9:
-      fwrite(c.JDV1GR, "('0',/,'TEXT',/,'8',/,i3,/,'62',/,i3,/,'40',/,f8.2)",
-             {0, c.IDXFGR, 3.0f});
+      fwrite(c.JDV1GR, "('0',/,'TEXT',/,'8',/,i3,/,'62',/,i3,/,'40',/,f8.2)", {0, c.IDXFGR, 3.0f});
       fwrite(c.JDV1GR, "('10',/,f10.2,/,'20',/,f10.2,/,'1',/,a)",
              {c.XPENGR + c.XORGR, c.YPENGR + c.YORGR, body});
       return;
-    default:
-      break;
+    default: break;
   }
   if (!screen()) return;
   int px, py;

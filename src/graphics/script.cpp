@@ -14,7 +14,7 @@ namespace riv {
 
 namespace {
 
-constexpr int kScriptUnit = 99;      // the script file
+constexpr int kScriptUnit = 99;        // the script file
 constexpr size_t kAnswerLength = 128;  // longest answer line
 
 struct ScriptFile {
@@ -30,7 +30,8 @@ void grscpt_raw(int n, const char* lines, int len) {
   GrComn& c = grcomn;
   n = std::clamp(n, 0, kScriptLines);
   std::vector<FStr<16>> queue;
-  for (int i = 0; i < n; ++i) queue.emplace_back(std::string_view(lines + static_cast<size_t>(i) * len, len));
+  for (int i = 0; i < n; ++i)
+    queue.emplace_back(std::string_view(lines + static_cast<size_t>(i) * len, len));
   // Lines of an earlier script still pending follow the new ones.
   for (int i = std::max(c.ISCRGR, 0) + 1; i <= std::min(c.NSCRGR, kScriptLines); ++i)
     queue.push_back(grcomt.SCRPGR[i]);

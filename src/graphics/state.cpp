@@ -29,7 +29,7 @@ constexpr double kWorldLimit = static_cast<double>(9.0e10f);
 bool g_first = true;
 int g_normal_nx = 24, g_normal_ny = 18;  // interval counts of the normal window
 int g_saved_mode = 0, g_saved_trn = 0;   // mode and 3-D flag a file mode returns to
-std::string g_file;                        // the export or keep file being written
+std::string g_file;                      // the export or keep file being written
 
 void build_colour_table() {
   GrComn& c = grcomn;
@@ -61,7 +61,7 @@ void build_colour_table() {
   c.MCOLGR = 2;
   c.NCOLGR = 12;
   c.IDXFGR = 2;
-  static const int dxf[23] = {6,   1,   5, 2,   20, 253, 9,  9,   254, 7,  142, 4,
+  static const int dxf[23] = {6,   1, 5,   2,   20, 253, 9,   9,  254, 7,  142, 4,
                               150, 5, 162, 122, 82, 3,   110, 62, 2,   20, 1};
   for (int col = -9; col <= 13; ++col) dxf_colour(col) = dxf[col + 9];
 }
@@ -124,8 +124,7 @@ void read_settings() {
       c.NCOLGR = std::clamp(c.MCOLGR < 4 ? std::min(n, 19) : n, 1, 200);
     }
   }
-  ok = ok && flag(c.IN09GR) && flag(c.IN10GR) && flag(c.IN11GR) && flag(c.IN12GR) &&
-       next({dummy});
+  ok = ok && flag(c.IN09GR) && flag(c.IN10GR) && flag(c.IN11GR) && flag(c.IN12GR) && next({dummy});
   if (ok) {
     int a = c.IN14GR, b = c.IN16GR, d = c.IN18GR;
     ok = next({a, b, d});
@@ -195,7 +194,8 @@ void finish_file_mode() {
     case 10:
       if (grhooks.shape_segm) grhooks.shape_segm(0, 0, 0, 0, 0, 0, 0);
       c.ISHMGR = 1;
-      msg = grshape_error().empty() ? "Shapefile done" : "Shapefile not written: " + grshape_error();
+      msg =
+          grshape_error().empty() ? "Shapefile done" : "Shapefile not written: " + grshape_error();
       break;
     default:
       fwrite(c.JDV1GR, "('END')");
@@ -375,10 +375,10 @@ void grsfac() {
   if (c.IMODGR < 7) {
     c.XORGGR = 1.3f * c.CELLGR;
     c.YORGGR = static_cast<float>(c.WNDWGR[4]) - c.CELLGR;
-    c.XFACGR = static_cast<float>(c.NXINGR * c.CELLGR * c.XSCLGR /
-                                  std::max(c.XMAXGR - c.XMINGR, 0.01));
-    c.YFACGR = static_cast<float>(-(c.NYINGR * c.CELLGR * c.YSCLGR /
-                                    std::max(c.YMAXGR - c.YMINGR, 0.01)));
+    c.XFACGR =
+        static_cast<float>(c.NXINGR * c.CELLGR * c.XSCLGR / std::max(c.XMAXGR - c.XMINGR, 0.01));
+    c.YFACGR =
+        static_cast<float>(-(c.NYINGR * c.CELLGR * c.YSCLGR / std::max(c.YMAXGR - c.YMINGR, 0.01)));
   }
   if (std::fabs(c.XFACGR) < 1e-10f) c.XFACGR = std::signbit(c.XFACGR) ? -1e-10f : 1e-10f;
   if (std::fabs(c.YFACGR) < 1e-10f) c.YFACGR = std::signbit(c.YFACGR) ? -1e-10f : 1e-10f;
@@ -477,8 +477,17 @@ void gr_dxf_header() {
   auto lines = [u](std::initializer_list<const char*> items) {
     for (const char* s : items) fwrite(u, "(a)", {s});
   };
-  lines({"999", "DXF created from VistelV3", "0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1",
-         "AC1006", "9", "$INSBASE", "10", "0.0", "20", "0.0", "30", "0.0", "9", "$EXTMIN", "10"});
+  lines({"999", "DXF created from VistelV3",
+         "0",   "SECTION",
+         "2",   "HEADER",
+         "9",   "$ACADVER",
+         "1",   "AC1006",
+         "9",   "$INSBASE",
+         "10",  "0.0",
+         "20",  "0.0",
+         "30",  "0.0",
+         "9",   "$EXTMIN",
+         "10"});
   fwrite(u, "(f12.2)", {c.XMINGR + c.XORGR});
   lines({"20"});
   fwrite(u, "(f12.2)", {c.YMINGR + c.YORGR});
@@ -487,9 +496,10 @@ void gr_dxf_header() {
   lines({"20"});
   fwrite(u, "(f12.2)", {c.YMAXGR + c.YORGR});
   lines({"0", "ENDSEC"});
-  lines({"0", "SECTION", "2", "TABLES", "0", "TABLE", "2", "LTYPE", "70", "1", "0", "LTYPE", "2",
-         "CONTINUOUS", "70", "64", "3", "Solid line", "72", "65", "73", "0", "40", "0.000000",
-         "0", "ENDTAB", "0", "TABLE", "2", "LAYER", "70", "6"});
+  lines({"0",  "SECTION",    "2",  "TABLES", "0",  "TABLE",      "2",  "LTYPE",
+         "70", "1",          "0",  "LTYPE",  "2",  "CONTINUOUS", "70", "64",
+         "3",  "Solid line", "72", "65",     "73", "0",          "40", "0.000000",
+         "0",  "ENDTAB",     "0",  "TABLE",  "2",  "LAYER",      "70", "6"});
   for (auto [name, flags] : {std::pair{"0", "0"}, {"line", "0"}, {"fill", "64"}})
     lines({"0", "LAYER", "2", name, "70", flags, "62", "7", "6", "CONTINUOUS"});
   for (int i = 1; i <= 15; ++i) {

@@ -22,14 +22,12 @@ int* rounded_int(std::string_view n) {
     int* p;
   };
   const Entry table[] = {
-      {"INDSGR", &c.INDSGR}, {"IN01GR", &c.IN01GR}, {"IN02GR", &c.IN02GR},
-      {"IN03GR", &c.IN03GR}, {"IN04GR", &c.IN04GR}, {"IN05GR", &c.IN05GR},
-      {"IN06GR", &c.IN06GR}, {"IN07GR", &c.IN07GR}, {"IN08GR", &c.IN08GR},
-      {"IN09GR", &c.IN09GR}, {"IN10GR", &c.IN10GR}, {"IN11GR", &c.IN11GR},
-      {"IN12GR", &c.IN12GR}, {"IN15GR", &c.IN15GR}, {"JINGR", &c.JINGR},
-      {"JOUTGR", &c.JOUTGR}, {"JDV1GR", &c.JDV1GR}, {"JDV2GR", &c.JDV2GR},
-      {"JDV3GR", &c.JDV3GR}, {"IMODGR", &c.IMODGR}, {"IKEYGR", &c.IKEYGR},
-      {"NXINGR", &c.NXINGR}, {"NYINGR", &c.NYINGR}};
+      {"INDSGR", &c.INDSGR}, {"IN01GR", &c.IN01GR}, {"IN02GR", &c.IN02GR}, {"IN03GR", &c.IN03GR},
+      {"IN04GR", &c.IN04GR}, {"IN05GR", &c.IN05GR}, {"IN06GR", &c.IN06GR}, {"IN07GR", &c.IN07GR},
+      {"IN08GR", &c.IN08GR}, {"IN09GR", &c.IN09GR}, {"IN10GR", &c.IN10GR}, {"IN11GR", &c.IN11GR},
+      {"IN12GR", &c.IN12GR}, {"IN15GR", &c.IN15GR}, {"JINGR", &c.JINGR},   {"JOUTGR", &c.JOUTGR},
+      {"JDV1GR", &c.JDV1GR}, {"JDV2GR", &c.JDV2GR}, {"JDV3GR", &c.JDV3GR}, {"IMODGR", &c.IMODGR},
+      {"IKEYGR", &c.IKEYGR}, {"NXINGR", &c.NXINGR}, {"NYINGR", &c.NYINGR}};
   for (const Entry& e : table)
     if (n == e.name) return e.p;
   return nullptr;
@@ -79,8 +77,7 @@ std::span<char> text_var(std::string_view n) {
 
 // Moves the origin in one direction; the world and clipping windows follow,
 // so that the picture keeps its absolute place.
-void shift_origin(double& origin, double value, double& lo, double& hi, double& clo,
-                  double& chi) {
+void shift_origin(double& origin, double value, double& lo, double& hi, double& clo, double& chi) {
   const double d = value - origin;
   origin = value;
   lo -= d, hi -= d, clo -= d, chi -= d;

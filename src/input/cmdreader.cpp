@@ -22,7 +22,9 @@ struct FileId {
   bool valid = false;
   dev_t dev = 0;
   ino_t ino = 0;
-  bool operator==(const FileId& o) const { return valid && o.valid && dev == o.dev && ino == o.ino; }
+  bool operator==(const FileId& o) const {
+    return valid && o.valid && dev == o.dev && ino == o.ino;
+  }
 };
 
 FileId file_id(const std::string& name) {
@@ -45,9 +47,9 @@ struct Include {
 // One reader per program run.
 struct Reader {
   bool started = false;
-  int level = 0;  // block level
-  int ncall = 0;  // calls since the start of the current reading
-  int nlab = 0;   // conditional depth
+  int level = 0;                   // block level
+  int ncall = 0;                   // calls since the start of the current reading
+  int nlab = 0;                    // conditional depth
   int lget[kMaxLevels + 1] = {};   // lines at this depth are taken
   int lget0[kMaxLevels + 1] = {};  // a branch of this conditional was taken
   int nin0 = 0;                    // unit of the main input file

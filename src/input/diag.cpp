@@ -47,8 +47,7 @@ int iierr(int level, std::string_view message, int lu) {
       box(lu, "**fatal error: ", message);
       fwritel(kStdout, {"***fatal error detected"});
       stop_program(kExitInputErrors);
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

@@ -20,15 +20,31 @@ namespace riv {
 namespace {
 
 enum TokKind : char {
-  kInt = 'I', kFix = 'F', kExp = 'E', kDexp = 'D', kSci = 'S', kGen = 'G', kChr = 'A',
-  kLog = 'L', kSkip = 'X', kTab = 'T', kTabL = '<', kTabR = '>', kSlash = '/',
-  kDollar = '$', kColon = ':', kLit = '\'', kOpen = '(', kClose = ')', kFault = '!'
+  kInt = 'I',
+  kFix = 'F',
+  kExp = 'E',
+  kDexp = 'D',
+  kSci = 'S',
+  kGen = 'G',
+  kChr = 'A',
+  kLog = 'L',
+  kSkip = 'X',
+  kTab = 'T',
+  kTabL = '<',
+  kTabR = '>',
+  kSlash = '/',
+  kDollar = '$',
+  kColon = ':',
+  kLit = '\'',
+  kOpen = '(',
+  kClose = ')',
+  kFault = '!'
 };
 
 struct Tok {
   char kind;
-  char quote = 0;      // literal: the quote character (0 for Hollerith)
-  int rep = 1;         // repeat count (data descriptors, groups, slash)
+  char quote = 0;  // literal: the quote character (0 for Hollerith)
+  int rep = 1;     // repeat count (data descriptors, groups, slash)
   int w = -1, d = -1, e = -1;
   int lit_off = 0, lit_len = 0;
 };
@@ -37,8 +53,8 @@ constexpr int kMaxToks = 160;
 constexpr int kMaxDepth = 24;
 
 bool is_data(char k) {
-  return k == kInt || k == kFix || k == kExp || k == kDexp || k == kSci || k == kGen ||
-         k == kChr || k == kLog;
+  return k == kInt || k == kFix || k == kExp || k == kDexp || k == kSci || k == kGen || k == kChr ||
+         k == kLog;
 }
 
 // Parses the format into toks. The outermost parentheses become the first
@@ -58,7 +74,10 @@ class Parser {
       skip();
       if (p_ >= f_.size()) break;
       char c = f_[p_];
-      if (c == ',') { ++p_; continue; }
+      if (c == ',') {
+        ++p_;
+        continue;
+      }
       if (c == ')') {
         ++p_;
         if (--depth == 0) break;
@@ -163,8 +182,10 @@ class Parser {
       case 'T': {
         Tok t{kTab};
         skip();
-        if (p_ < f_.size() && (f_[p_] == 'L' || f_[p_] == 'l')) t.kind = kTabL, ++p_;
-        else if (p_ < f_.size() && (f_[p_] == 'R' || f_[p_] == 'r')) t.kind = kTabR, ++p_;
+        if (p_ < f_.size() && (f_[p_] == 'L' || f_[p_] == 'l'))
+          t.kind = kTabL, ++p_;
+        else if (p_ < f_.size() && (f_[p_] == 'R' || f_[p_] == 'r'))
+          t.kind = kTabR, ++p_;
         skip();
         t.w = number();
         if (t.w < 0 || (t.kind == kTab && t.w < 1)) return false;
@@ -173,7 +194,10 @@ class Parser {
       }
       case 'B':  // BN, BZ: blank control, no effect on output
         skip();
-        if (p_ < f_.size() && std::strchr("NZnz", f_[p_])) { ++p_; break; }
+        if (p_ < f_.size() && std::strchr("NZnz", f_[p_])) {
+          ++p_;
+          break;
+        }
         return false;
       case 'S':  // S, SS, SP sign control (ignored) or ES
         skip();
@@ -192,7 +216,12 @@ class Parser {
         }
         if (!data(kExp, rep)) return false;
         break;
-      case 'I': case 'F': case 'D': case 'G': case 'A': case 'L':
+      case 'I':
+      case 'F':
+      case 'D':
+      case 'G':
+      case 'A':
+      case 'L':
         if (!data(u, rep)) return false;
         break;
       default: return false;
@@ -248,8 +277,10 @@ class Parser {
     return true;
   }
   void add(const Tok& t) {
-    if (n_ < kMaxToks - 2) t_[n_++] = t;
-    else overflow_ = true;
+    if (n_ < kMaxToks - 2)
+      t_[n_++] = t;
+    else
+      overflow_ = true;
   }
   int fault() {
     t_[n_++] = Tok{kFault};
@@ -367,11 +398,24 @@ int u128_digits(char* p, unsigned __int128 v) {
 // 2^110); returns -1 otherwise, and the caller takes the C library.
 int fixed_digits(char* p, double a, int d) {
   if (!(a < 1125899906842624.0) || d > 17) return -1;  // 2^50
-  static constexpr unsigned long long kPow10[18] = {
-      1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull,
-      100000000ull, 1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull,
-      10000000000000ull, 100000000000000ull, 1000000000000000ull, 10000000000000000ull,
-      100000000000000000ull};
+  static constexpr unsigned long long kPow10[18] = {1ull,
+                                                    10ull,
+                                                    100ull,
+                                                    1000ull,
+                                                    10000ull,
+                                                    100000ull,
+                                                    1000000ull,
+                                                    10000000ull,
+                                                    100000000ull,
+                                                    1000000000ull,
+                                                    10000000000ull,
+                                                    100000000000ull,
+                                                    1000000000000ull,
+                                                    10000000000000ull,
+                                                    100000000000000ull,
+                                                    1000000000000000ull,
+                                                    10000000000000000ull,
+                                                    100000000000000000ull};
   unsigned long long bits;
   std::memcpy(&bits, &a, sizeof bits);
   const int be = static_cast<int>(bits >> 52);  // biased exponent (a >= 0)
@@ -490,9 +534,12 @@ int exp_text(char* b, double x, int w, int d, int e, char letter, int style) {
   int ae = std::abs(ex);
   const char* sg = ex < 0 ? "-" : "+";
   if (e < 0) {
-    if (ae <= 99) std::snprintf(eb, sizeof eb, "%c%s%02d", letter, sg, ae);
-    else if (ae <= 999) std::snprintf(eb, sizeof eb, "%s%03d", sg, ae);
-    else return -1;
+    if (ae <= 99)
+      std::snprintf(eb, sizeof eb, "%c%s%02d", letter, sg, ae);
+    else if (ae <= 999)
+      std::snprintf(eb, sizeof eb, "%s%03d", sg, ae);
+    else
+      return -1;
   } else {
     int ee = e < 1 ? 1 : (e > 9 ? 9 : e);
     eb[0] = letter;
@@ -556,8 +603,8 @@ void write_general(Record& r, double x, int w, int d, int e, int style, int trai
 
 void write_int(Record& r, long long v, int w, int m) {
   char b[48];
-  unsigned long long mag = v < 0 ? 0ULL - static_cast<unsigned long long>(v)
-                                 : static_cast<unsigned long long>(v);
+  unsigned long long mag =
+      v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
   if (m == 0 && v == 0) return r.blanks(w < 0 ? 0 : w);
   char digs[24];
   int nd = 0;
@@ -615,7 +662,11 @@ void write_item(Record& r, const Tok& t, const FArg& a) {
       if (a.kind == K::Int) return write_int(r, a.i, t.w, t.d);
       if (real) return write_int_of_real(r, x, t.w, t.d);
       return r.stars(t.w < 1 ? 1 : t.w);
-    case kFix: case kExp: case kDexp: case kSci: case kGen:
+    case kFix:
+    case kExp:
+    case kDexp:
+    case kSci:
+    case kGen:
       if (t.kind == kGen && !real) {
         if (a.kind == K::Int) return write_int(r, a.i, t.w, -1);
         if (a.kind == K::Logical) return r.field(a.i ? "T" : "F", 1, t.w);
@@ -778,7 +829,10 @@ void fformat_open(std::string& out, std::string_view format, std::span<const FAr
   const FArg* arg = args.data();
   const FArg* arg_end = arg + args.size();
 
-  struct Level { int open; int left; };
+  struct Level {
+    int open;
+    int left;
+  };
   Level stack[kMaxDepth + 2];
   int sp = 0;
   stack[sp++] = {0, 1};
@@ -821,16 +875,34 @@ void fformat_open(std::string& out, std::string_view format, std::span<const FAr
           ++i;
         }
         break;
-      case kLit: write_literal(rec, format, t); ++i; break;
-      case kSkip: rec.skip(t.w); ++i; break;
-      case kTab: rec.tab(t.w - 1); ++i; break;
-      case kTabL: rec.back(t.w); ++i; break;
-      case kTabR: rec.skip(t.w); ++i; break;
+      case kLit:
+        write_literal(rec, format, t);
+        ++i;
+        break;
+      case kSkip:
+        rec.skip(t.w);
+        ++i;
+        break;
+      case kTab:
+        rec.tab(t.w - 1);
+        ++i;
+        break;
+      case kTabL:
+        rec.back(t.w);
+        ++i;
+        break;
+      case kTabR:
+        rec.skip(t.w);
+        ++i;
+        break;
       case kSlash:
         for (int k = 0; k < t.rep; ++k) rec.end();
         ++i;
         break;
-      case kDollar: dollar = true; ++i; break;
+      case kDollar:
+        dollar = true;
+        ++i;
+        break;
       case kColon:
         if (arg == arg_end) goto done;
         ++i;

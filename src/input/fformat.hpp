@@ -20,17 +20,17 @@ struct FArg {
   double d = 0.0;
   std::string_view s;
 
-  FArg(int v) : kind(Kind::Int), i(v) {}                       // NOLINT
-  FArg(long v) : kind(Kind::Int), i(v) {}                      // NOLINT
-  FArg(long long v) : kind(Kind::Int), i(v) {}                 // NOLINT
-  FArg(float v) : kind(Kind::Real), d(v) {}                    // NOLINT
-  FArg(double v) : kind(Kind::Double), d(v) {}                 // NOLINT
-  FArg(bool v) : kind(Kind::Logical), i(v ? 1 : 0) {}          // NOLINT
-  FArg(std::string_view v) : kind(Kind::Text), s(v) {}         // NOLINT
-  FArg(const char* v) : kind(Kind::Text), s(v) {}              // NOLINT
-  FArg(const std::string& v) : kind(Kind::Text), s(v) {}       // NOLINT
+  FArg(int v) : kind(Kind::Int), i(v) {}                  // NOLINT
+  FArg(long v) : kind(Kind::Int), i(v) {}                 // NOLINT
+  FArg(long long v) : kind(Kind::Int), i(v) {}            // NOLINT
+  FArg(float v) : kind(Kind::Real), d(v) {}               // NOLINT
+  FArg(double v) : kind(Kind::Double), d(v) {}            // NOLINT
+  FArg(bool v) : kind(Kind::Logical), i(v ? 1 : 0) {}     // NOLINT
+  FArg(std::string_view v) : kind(Kind::Text), s(v) {}    // NOLINT
+  FArg(const char* v) : kind(Kind::Text), s(v) {}         // NOLINT
+  FArg(const std::string& v) : kind(Kind::Text), s(v) {}  // NOLINT
   template <int N>
-  FArg(const FStr<N>& v) : kind(Kind::Text), s(v.view()) {}    // NOLINT
+  FArg(const FStr<N>& v) : kind(Kind::Text), s(v.view()) {}  // NOLINT
 };
 
 // The text that a Fortran WRITE with this format and these values produces:

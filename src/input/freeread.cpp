@@ -173,14 +173,18 @@ bool read_real(std::string_view t, T& out) {
   if (mdigits == 0) return false;
   if (i < t.size()) {
     char c = static_cast<char>(t[i] | 0x20);
-    if (c == 'e' || c == 'd' || c == 'q') ++i;
-    else if (t[i] != '+' && t[i] != '-') return false;
+    if (c == 'e' || c == 'd' || c == 'q')
+      ++i;
+    else if (t[i] != '+' && t[i] != '-')
+      return false;
     push('e');
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) push(t[i++]);
     size_t ed = 0;
     for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++ed) {
-      if (ed < 6) push(t[i]);
-      else return false;  // an exponent of seven digits is no number we can hold
+      if (ed < 6)
+        push(t[i]);
+      else
+        return false;  // an exponent of seven digits is no number we can hold
     }
     if (ed == 0 || i != t.size()) return false;
   }
@@ -215,15 +219,10 @@ void read_text(const Value& v, char* f, int len) {
 
 bool store(const FTarget& t, const Value& v) {
   switch (t.kind) {
-    case FTarget::Kind::Int:
-      return !v.quoted && read_int(v.text, *static_cast<int*>(t.p));
-    case FTarget::Kind::Real:
-      return !v.quoted && read_real(v.text, *static_cast<float*>(t.p));
-    case FTarget::Kind::Double:
-      return !v.quoted && read_real(v.text, *static_cast<double*>(t.p));
-    case FTarget::Kind::Text:
-      read_text(v, static_cast<char*>(t.p), t.len);
-      return true;
+    case FTarget::Kind::Int: return !v.quoted && read_int(v.text, *static_cast<int*>(t.p));
+    case FTarget::Kind::Real: return !v.quoted && read_real(v.text, *static_cast<float*>(t.p));
+    case FTarget::Kind::Double: return !v.quoted && read_real(v.text, *static_cast<double*>(t.p));
+    case FTarget::Kind::Text: read_text(v, static_cast<char*>(t.p), t.len); return true;
   }
   return false;
 }

@@ -22,7 +22,7 @@ struct FTarget {
   FTarget(int& v) : kind(Kind::Int), p(&v) {}        // NOLINT
   FTarget(float& v) : kind(Kind::Real), p(&v) {}     // NOLINT
   FTarget(double& v) : kind(Kind::Double), p(&v) {}  // NOLINT
-  FTarget(std::span<char> v)                          // NOLINT
+  FTarget(std::span<char> v)                         // NOLINT
       : kind(Kind::Text), p(v.data()), len(static_cast<int>(v.size())) {}
   template <int N>
   FTarget(FStr<N>& v) : kind(Kind::Text), p(v.c), len(N) {}  // NOLINT

@@ -65,7 +65,7 @@ struct FStr {
     return {c + i - 1, static_cast<size_t>(j - i + 1)};
   }
 
-  operator std::span<char>() { return span(); }        // NOLINT
+  operator std::span<char>() { return span(); }         // NOLINT
   operator std::string_view() const { return view(); }  // NOLINT
 
   bool operator==(const FStr& o) const { return std::memcmp(c, o.c, N) == 0; }

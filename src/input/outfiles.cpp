@@ -18,7 +18,7 @@ FStr<128> filnam[kMaxFiles];
 int nbuf[kMaxFiles];
 bool fresh[kMaxFiles];  // not yet written in this run: the first batch replaces it
 FStr<128> cbuf[kMaxFiles][kBatch];
-bool g_dry = false;     // entries only, nothing written
+bool g_dry = false;  // entries only, nothing written
 
 // An output must never overwrite the model, an include file read so far or
 // the listing (the same file by device and inode, whatever its name).
@@ -108,9 +108,9 @@ int iiwrite(int ifile, std::string_view line, int lulst) {
 std::string time_stamp(const std::tm& tm) {
   static const char* months[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  return fformat("(i2,1x,a3,1x,i4.4,1x,i2.2,':',i2.2,':',i2.2,$)",
-                          {tm.tm_mday, months[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour,
-                           tm.tm_min, tm.tm_sec});
+  return fformat(
+      "(i2,1x,a3,1x,i4.4,1x,i2.2,':',i2.2,':',i2.2,$)",
+      {tm.tm_mday, months[tm.tm_mon], tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec});
 }
 
 void iitim(std::span<char> stamp) {

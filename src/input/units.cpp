@@ -20,18 +20,18 @@ namespace {
 
 struct Unit {
   std::string name;
-  FILE* fp = nullptr;      // file units
-  bool memory = false;     // in-memory units
-  std::string text;        // in-memory contents
-  size_t rpos = 0;         // in-memory read position
-  std::string last;        // last line read, for backspace
-  bool pushed = false;     // the next read returns `last`
-  bool lineopen = false;   // last write did not end its line
-  bool writing = false;    // file position is at the end for writing
-  size_t pending = 0;      // positioning blanks after an open line
-  bool wrote = false;      // something was written to the file
-  int err = 0;             // errno of the first failed write, 0 while all went well
-  std::string target;      // a replacing file: the name it takes when closed whole
+  FILE* fp = nullptr;     // file units
+  bool memory = false;    // in-memory units
+  std::string text;       // in-memory contents
+  size_t rpos = 0;        // in-memory read position
+  std::string last;       // last line read, for backspace
+  bool pushed = false;    // the next read returns `last`
+  bool lineopen = false;  // last write did not end its line
+  bool writing = false;   // file position is at the end for writing
+  size_t pending = 0;     // positioning blanks after an open line
+  bool wrote = false;     // something was written to the file
+  int err = 0;            // errno of the first failed write, 0 while all went well
+  std::string target;     // a replacing file: the name it takes when closed whole
 };
 
 std::map<int, std::unique_ptr<Unit>>& table() {
@@ -41,7 +41,7 @@ std::map<int, std::unique_ptr<Unit>>& table() {
 
 bool term_lineopen[2] = {false, false};
 std::set<std::pair<dev_t, ino_t>> g_inputs;  // files read since uinputs_reset
-std::vector<std::string> g_failures;          // "name: reason" of failed writes
+std::vector<std::string> g_failures;         // "name: reason" of failed writes
 size_t term_pending[2] = {0, 0};
 
 Unit* find(int unit) {

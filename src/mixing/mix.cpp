@@ -151,7 +151,8 @@ void advec(float dq0, const Arr2<float, mxtube, mxbr>& atub, const Arr2<float, m
       ctub(i, n) = c0w[n - 1] - dt * (f - fup - srw(i, n)) / (dx(n) * atub(i, n));
       // What leaves the last section, or runs into a section where the tube
       // is dry, leaves the tube.
-      if (n == nsec || i < il(n + 1) || i > ir(n + 1)) mixbal.outflow += static_cast<double>(dt) * f;
+      if (n == nsec || i < il(n + 1) || i > ir(n + 1))
+        mixbal.outflow += static_cast<double>(dt) * f;
       dprev = d;
       fup = f;
     }
@@ -163,8 +164,8 @@ void mixlat(float dt) {
   const int nt = ctubes.ntube;
   for (int n = 1; n <= ctubes.nsec; ++n) {
     for (int i = 1; i <= nt; ++i) idryw[i - 1] = is_wet(i, n) ? 0 : 1;
-    diff(nt, cm.ytub.col(n), cm.ctub.col(n), cm.htub.col(n), cm.ntub.col(n), cm.dcoef, idryw, 3, mlat,
-         rlat);
+    diff(nt, cm.ytub.col(n), cm.ctub.col(n), cm.htub.col(n), cm.ntub.col(n), cm.dcoef, idryw, 3,
+         mlat, rlat);
     for (int i = 1; i <= nt; ++i) mlat[1 + 3 * (i - 1)] += cm.atub(i, n) / dt;
     mmtri(nt, mlat, 3, rlat, cunit.lulst);
     for (int i = 1; i <= nt; ++i) cm.ctub(i, n) += static_cast<float>(rlat[i - 1]);

@@ -63,8 +63,8 @@ struct MixDisplay {
   std::function<int(std::span<const FStr<32>> items, std::string_view title)> choose =
       [](std::span<const FStr<32>>, std::string_view) { return 0; };
   // Progress bar at step k of n with its text ("Mixing   1.0h").
-  std::function<void(int k, int n, std::string_view text)> progress =
-      [](int, int, std::string_view) {};
+  std::function<void(int k, int n, std::string_view text)> progress = [](int, int,
+                                                                         std::string_view) {};
   // The plan view of the stream tubes (see PlanView).
   std::function<void(const PlanView& view)> show_plan = [](const PlanView&) {};
 };
@@ -78,12 +78,12 @@ void mixing_gui_install();
 
 // ---- Tube layout of the last run ----
 struct Ctubes {
-  int ntube = 0;  // tubes of the layout
-  int nsec = 0;   // sections of the layout
-  float dq0 = 0;  // discharge per tube, m3/s
+  int ntube = 0;      // tubes of the layout
+  int nsec = 0;       // sections of the layout
+  float dq0 = 0;      // discharge per tube, m3/s
   Arr<int, mxbr> il;  // wet tubes of section n: il(n)..ir(n)
   Arr<int, mxbr> ir;
-  Arr<float, mxbr> dx;  // cell length of section n, m
+  Arr<float, mxbr> dx;            // cell length of section n, m
   Arr2<float, mxtube, mxbr> xtb;  // plan position of the tube centre
   Arr2<float, mxtube, mxbr> ytb;
   Arr2<float, mxtube, mxbr> ztb;  // quantity of the `tubes` command

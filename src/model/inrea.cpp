@@ -27,13 +27,13 @@ namespace {
 
 int g_lumain = 0;  // unit of the main input file, taken at the first reading
 
-const Key kOuter[] = {"title",     ">>global",  ">>section", ">>branch",
-                      ">>mixing",  ">>output",  ">>compute", ">>bed_evolution"};
+const Key kOuter[] = {"title",    ">>global", ">>section", ">>branch",
+                      ">>mixing", ">>output", ">>compute", ">>bed_evolution"};
 
-const Key kGlobal[] = {"defkst", "defn",         "defcv",       "label",     "kst",
-                       "n",      "vegetation",   "d90",         "table_values",
-                       "grid_values", "grid_spacing", "circle400", "slot_width",
-                       "compound",    "control_velocity"};
+const Key kGlobal[] = {"defkst",       "defn",        "defcv",           "label",
+                       "kst",          "n",           "vegetation",      "d90",
+                       "table_values", "grid_values", "grid_spacing",    "circle400",
+                       "slot_width",   "compound",    "control_velocity"};
 
 const Key kSection[] = {"cs", "tube", "z-y", "origin", "locate", "main", "compound", "azimut"};
 
@@ -147,9 +147,7 @@ void global_keyword(int k) {
       fwrite(lu, "(f8.2)", {v});
       return;
     }
-    case 4:
-      define_label();
-      return;
+    case 4: define_label(); return;
     case 5: {  // kst
       float v = 0.0f;
       if (!inr_values("kst", {v})) return;
@@ -182,12 +180,8 @@ void global_keyword(int k) {
       cbedevol.d90.fill(v);
       return;
     }
-    case 9:
-      table_values();
-      return;
-    case 10:
-      grid_values();
-      return;
+    case 9: table_values(); return;
+    case 10: grid_values(); return;
     case 11: {  // grid_spacing
       float v = 0.0f;
       if (!inr_values("grid_spacing", {v})) return;
@@ -219,8 +213,7 @@ void global_keyword(int k) {
       cinput.vcontr = v;
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -374,12 +367,8 @@ void section_tube() {
 void section_keyword(int k) {
   const int lu = lst();
   switch (k) {
-    case 1:
-      section_cs();
-      return;
-    case 2:
-      section_tube();
-      return;
+    case 1: section_cs(); return;
+    case 2: section_tube(); return;
     case 3:  // z-y: point lines give the level first
       inr_lzy = 1;
       uendline(lu);
@@ -416,8 +405,7 @@ void section_keyword(int k) {
       fwrite(lu, "(f10.1)", {a});
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -445,8 +433,9 @@ bool inr_values(std::string_view key, std::initializer_list<FTarget> targets) {
     return false;
   }
   for (const FTarget& t : targets) {
-    const bool bad = (t.kind == FTarget::Kind::Real && !std::isfinite(*static_cast<float*>(t.p))) ||
-                     (t.kind == FTarget::Kind::Double && !std::isfinite(*static_cast<double*>(t.p)));
+    const bool bad =
+        (t.kind == FTarget::Kind::Real && !std::isfinite(*static_cast<float*>(t.p))) ||
+        (t.kind == FTarget::Kind::Double && !std::isfinite(*static_cast<double*>(t.p)));
     if (!bad) continue;
     uendline(lst());
     iierr(2, "value not finite: " + std::string(key), lst());
@@ -501,33 +490,18 @@ void inrea(FStr<60>& name) {
     int k = iicmd(kOuter, cinput.cline, cunit.luin, lst(), iopt);
     if (k == 0) break;
     switch (k) {
-      case 1:
-        read_title();
-        break;
-      case 2:
-        run_block(kGlobal, [](int kw, int) { global_keyword(kw); });
-        break;
-      case 3:
-        run_block(kSection, [](int kw, int) { section_keyword(kw); });
-        break;
-      case 4:
-        run_block(inr_branch_keys(), inr_branch_keyword);
-        break;
-      case 5:
-        run_block(inr_mixing_keys(), inr_mixing_keyword);
-        break;
-      case 6:
-        run_block(inr_output_keys(), inr_output_keyword);
-        break;
-      case 7:
-        run_block(inr_compute_keys(), inr_compute_keyword);
-        break;
+      case 1: read_title(); break;
+      case 2: run_block(kGlobal, [](int kw, int) { global_keyword(kw); }); break;
+      case 3: run_block(kSection, [](int kw, int) { section_keyword(kw); }); break;
+      case 4: run_block(inr_branch_keys(), inr_branch_keyword); break;
+      case 5: run_block(inr_mixing_keys(), inr_mixing_keyword); break;
+      case 6: run_block(inr_output_keys(), inr_output_keyword); break;
+      case 7: run_block(inr_compute_keys(), inr_compute_keyword); break;
       case 8:
         run_block(inr_bed_keys(), inr_bed_keyword);
         if (!inr.ended) inr_bed_end();
         break;
-      default:
-        break;
+      default: break;
     }
     if (inr.ended) {
       // A list or branch beyond its capacity: the reading stops here without

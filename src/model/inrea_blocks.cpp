@@ -16,15 +16,15 @@
 namespace riv {
 namespace {
 
-const Key kBranch[] = {"cs",       "inflow",   "discharge", "waterlevel", "froude",   "critical",
-                       "hq",       "slope",    "weir",      "gate",       "sideweir", "sidegate",
-                       "leftside", "rightside", "velocity", "repeat",     "data",     "culvert"};
-const Key kMixing[] = {"diffusivity_coeff", "tubes", "source_cs",    "source_pos",
-                       "load",              "thermal", "surface_flux", "decay_rate"};
+const Key kBranch[] = {"cs",       "inflow",    "discharge", "waterlevel", "froude",   "critical",
+                       "hq",       "slope",     "weir",      "gate",       "sideweir", "sidegate",
+                       "leftside", "rightside", "velocity",  "repeat",     "data",     "culvert"};
+const Key kMixing[] = {"diffusivity_coeff", "tubes",        "source_cs", "source_pos", "load",
+                       "thermal",           "surface_flux", "decay_rate"};
 const Key kOutput[] = {"interval", "width_factor", "debug"};
 const Key kCompute[] = {"start", "end", "time_step", "theta", "frequence", "cfl", "momentum"};
-const Key kBed[] = {"d30",     "dm",     "d90",      "rock_depth", "inflow_rate", "theta_crit",
-                    "repose",  "density", "porosity", "formula",    "write"};
+const Key kBed[] = {"d30",    "dm",      "d90",      "rock_depth", "inflow_rate", "theta_crit",
+                    "repose", "density", "porosity", "formula",    "write"};
 
 constexpr int kMaxGrainRows = 200;  // rows of a grain-size table
 
@@ -159,7 +159,7 @@ void branch_repeat() {
 // Conditions 2..8: inflow, discharge, waterlevel, froude, critical, hq, slope.
 void branch_condition(int k, int iopt) {
   static const TabKind kinds[] = {kTabInflow,   kTabInflow, kTabLevel, kTabCritical,
-                                   kTabCritical, kTabHq,     kTabSlope};
+                                  kTabCritical, kTabHq,     kTabSlope};
   static const char* const tags[] = {"inflw ", "discha", "wlevel", "froude",
                                      "crit  ", "hq-rel", "slope "};
   const int r = inr.irow;
@@ -193,8 +193,8 @@ void branch_structure(int k) {
   if (k == 9) cchar.ctag(n) = "weir  ";
   if (k == 10) cchar.ctag(n) = "gate  ";
   // weir, gate, sideweir, sidegate in keyword order
-  inr.irow = tabc_structure(r, n, static_cast<TabKind>(kTabWeir + k - 9), level, width, third,
-                            inr.iside);
+  inr.irow =
+      tabc_structure(r, n, static_cast<TabKind>(kTabWeir + k - 9), level, width, third, inr.iside);
 }
 
 void branch_culvert() {
@@ -220,7 +220,8 @@ void branch_data() {
   cchar.datfil = name;
   fwritel(lst(), {cchar.datfil});
   const int w = iierr_warnings();
-  creach.ndata = irpoly(mxdata, creach.xdata.data(), creach.ydata.data(), cunit.luin, lst(), 0.0, 0.0);
+  creach.ndata =
+      irpoly(mxdata, creach.xdata.data(), creach.ydata.data(), cunit.luin, lst(), 0.0, 0.0);
   if (iierr_warnings() > w) inr_lost("data points beyond 100");
   if (!inr_finite("data", creach.xdata.data(), creach.ndata) ||
       !inr_finite("data", creach.ydata.data(), creach.ndata))
@@ -303,30 +304,20 @@ std::span<const Key> inr_bed_keys() { return kBed; }
 
 void inr_branch_keyword(int k, int iopt) {
   switch (k) {
-    case 1:
-      branch_cs();
-      return;
+    case 1: branch_cs(); return;
     case 2:
     case 3:
     case 4:
     case 5:
     case 6:
     case 7:
-    case 8:
-      branch_condition(k, iopt);
-      return;
+    case 8: branch_condition(k, iopt); return;
     case 9:
     case 10:
     case 11:
-    case 12:
-      branch_structure(k);
-      return;
-    case 13:
-      inr.iside = 1;
-      return;
-    case 14:
-      inr.iside = 2;
-      return;
+    case 12: branch_structure(k); return;
+    case 13: inr.iside = 1; return;
+    case 14: inr.iside = 2; return;
     case 15: {
       float v = inr_vlat;
       if (!inr_values("velocity", {v})) return;
@@ -334,17 +325,10 @@ void inr_branch_keyword(int k, int iopt) {
       fwrite(lst(), "(f8.1)", {v});
       return;
     }
-    case 16:
-      branch_repeat();
-      return;
-    case 17:
-      branch_data();
-      return;
-    case 18:
-      branch_culvert();
-      return;
-    default:
-      return;
+    case 16: branch_repeat(); return;
+    case 17: branch_data(); return;
+    case 18: branch_culvert(); return;
+    default: return;
   }
 }
 
@@ -384,9 +368,7 @@ void inr_mixing_keyword(int k, int iopt) {
       uendline(lu);
       return;
     }
-    case 5:
-      mixing_load(iopt);
-      return;
+    case 5: mixing_load(iopt); return;
     case 6:
       cmixing.ltherm = 1;
       uendline(lu);
@@ -405,8 +387,7 @@ void inr_mixing_keyword(int k, int iopt) {
       fwrite(lu, "(f5.2)", {v});
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -431,8 +412,7 @@ void inr_output_keyword(int k, int) {
       ccs.ldebug = 1;
       uendline(lu);
       return;
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -479,8 +459,7 @@ void inr_compute_keyword(int k, int) {
       uendline(lu);
       fwritel(kStdout, {">solves momentum equation"});
       return;
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -489,18 +468,10 @@ void inr_bed_keyword(int k, int iopt) {
   Cbedevol& b = cbedevol;
   float v = 0.0f;
   switch (k) {
-    case 1:
-      grain_sizes(k, iopt, b.d30);
-      return;
-    case 2:
-      grain_sizes(k, iopt, b.dm);
-      return;
-    case 3:
-      grain_sizes(k, iopt, b.d90);
-      return;
-    case 4:
-      grain_sizes(k, iopt, b.drock);
-      return;
+    case 1: grain_sizes(k, iopt, b.d30); return;
+    case 2: grain_sizes(k, iopt, b.dm); return;
+    case 3: grain_sizes(k, iopt, b.d90); return;
+    case 4: grain_sizes(k, iopt, b.drock); return;
     case 5:
       if (!inr_values("inflow_rate", {v})) return;
       b.qsin = v / (1.0f + b.delta) * 0.001f;
@@ -540,11 +511,8 @@ void inr_bed_keyword(int k, int iopt) {
       if (name == std::string_view("wilcock")) b.iform = 3;
       return;
     }
-    case 11:
-      bed_write();
-      return;
-    default:
-      return;
+    case 11: bed_write(); return;
+    default: return;
   }
 }
 

@@ -21,20 +21,20 @@ struct InreaState {
   int isrc = 0;          // source section of loads
   int itub1 = 0;         // source tube range of loads
   int itub2 = 0;
-  bool range = false;    // a source tube range was given in this reading
-  float level = 0.0f;    // structure level: keeps the last value read (no preset)
-  float cinv = 0.0f;     // culvert invert: likewise
-  bool ended = false;    // the reading stopped early (a list beyond its capacity)
-  int lost = 0;          // times data of the input was dropped (capacity, unknown section)
-  std::string why;       // the first of them
+  bool range = false;  // a source tube range was given in this reading
+  float level = 0.0f;  // structure level: keeps the last value read (no preset)
+  float cinv = 0.0f;   // culvert invert: likewise
+  bool ended = false;  // the reading stopped early (a list beyond its capacity)
+  int lost = 0;        // times data of the input was dropped (capacity, unknown section)
+  std::string why;     // the first of them
 };
 extern InreaState inr;
 
 // Kept for the rest of the program run once set.
-extern int inr_lzy;      // 1: point lines give the level first
-extern float inr_xrot;   // origin of the located sections
+extern int inr_lzy;     // 1: point lines give the level first
+extern float inr_xrot;  // origin of the located sections
 extern float inr_yrot;
-extern float inr_vlat;   // lateral velocity of the next inflow or discharge
+extern float inr_vlat;  // lateral velocity of the next inflow or discharge
 
 // Reads the values of the current keyword line (cinput.cline). On a line that
 // cannot be read the error "values cannot be read: " + key is reported and

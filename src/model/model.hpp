@@ -40,12 +40,12 @@ constexpr float kHeatFluxToRate = 2.4e-7f;
 
 // ---- Units, constants, run settings ----
 struct Cunit {
-  int luin = 11;       // model input file (include files use other units)
-  int lulst = 12;      // listing "out"
-  int luaux = 13;      // result and data files opened by commands
-  int lucs = 14;       // section store
-  int nbyte = 4;       // bytes per storage word
-  float grav = 9.81f;  // gravity, m/s2
+  int luin = 11;         // model input file (include files use other units)
+  int lulst = 12;        // listing "out"
+  int luaux = 13;        // result and data files opened by commands
+  int lucs = 14;         // section store
+  int nbyte = 4;         // bytes per storage word
+  float grav = 9.81f;    // gravity, m/s2
   float rhow = 1000.0f;  // density of water, kg/m3
   float visc = 1.0e-6f;  // kinematic viscosity, m2/s
   float rmiss = -99.0f;  // filler value of result files
@@ -62,27 +62,27 @@ struct Cunit {
 
 // ---- The branch and its per-position state (positions 1..nsec) ----
 struct Creach {
-  float wfac = 1.0f;        // factor on lateral distances in plan views
-  Arr<float, mxbr> xsec;    // chainage, m
-  Arr<float, mxbr> qsec;    // discharge, m3/s
-  Arr<float, mxbr> zwl;     // water level, m
-  Arr<float, mxbr> asec;    // flow area at zwl, m2
-  Arr<float, mxbr> dzsec;   // vertical shift of the listed section, m
-  Arr<float, mxbr> sfsec;   // friction slope (Q/K)^2
-  Arr<float, mxbr> bsec;    // surface width, m
-  Arr<float, mxbr> ksec;    // conveyance, m3/s
+  float wfac = 1.0f;          // factor on lateral distances in plan views
+  Arr<float, mxbr> xsec;      // chainage, m
+  Arr<float, mxbr> qsec;      // discharge, m3/s
+  Arr<float, mxbr> zwl;       // water level, m
+  Arr<float, mxbr> asec;      // flow area at zwl, m2
+  Arr<float, mxbr> dzsec;     // vertical shift of the listed section, m
+  Arr<float, mxbr> sfsec;     // friction slope (Q/K)^2
+  Arr<float, mxbr> bsec;      // surface width, m
+  Arr<float, mxbr> ksec;      // conveyance, m3/s
   Arr2<float, 2, mxbr> qlat;  // inflow at position n-1: (1, n) left, (2, n) right
-  Arr<float, mxbr> qsl;     // side discharge left
-  Arr<float, mxbr> qsr;     // side discharge right
-  Arr<float, mxbr> zbed;    // lowest bed level, m
-  Arr<float, mxbr> rsec;    // hydraulic radius, m
-  int ndata = 0;            // observed data points
+  Arr<float, mxbr> qsl;       // side discharge left
+  Arr<float, mxbr> qsr;       // side discharge right
+  Arr<float, mxbr> zbed;      // lowest bed level, m
+  Arr<float, mxbr> rsec;      // hydraulic radius, m
+  int ndata = 0;              // observed data points
   Arr<float, mxdata> xdata;
   Arr<float, mxdata> ydata;
-  int nsec = 0;             // branch sections
-  int ncs = 0;              // sections on the list
-  Arr<int, mxbr> ifix;      // 1: a condition or structure sets the level here
-  Arr<int, mxbr> iout;      // output-file number of the hydrograph, 0 = none
+  int nsec = 0;         // branch sections
+  int ncs = 0;          // sections on the list
+  Arr<int, mxbr> ifix;  // 1: a condition or structure sets the level here
+  Arr<int, mxbr> iout;  // output-file number of the hydrograph, 0 = none
 };
 
 // ---- Names and tags (blank padded) ----
@@ -96,17 +96,17 @@ struct Cchar {
 
 // ---- Texts, buffers, file names ----
 struct Cinput {
-  FStr<16> ctime;               // time stamp of the run
-  FStr<60> filwr;               // file of the last bed-evolution write request
-  FStr<240> title;              // model title
-  Arr<FStr<18>, 23> menu;       // item buffer of menus and dialogs
-  FStr<128> cline;              // argument text of the current input line
-  Arr<FStr<80>, 1026> ctext;    // lines for the text window
-  FStr<20> progid;              // program identity handed to the graphics start
-  FStr<60> filres{"rxres"};     // routing and mixing result file
-  FStr<60> cfilin;              // directory of the file dialog for the input
-  float vcontr = 0.1f;          // largest rate of change of an imposed level, m/h
-  FStr<128> cmesg;              // message line text (shown with iimesg)
+  FStr<16> ctime;             // time stamp of the run
+  FStr<60> filwr;             // file of the last bed-evolution write request
+  FStr<240> title;            // model title
+  Arr<FStr<18>, 23> menu;     // item buffer of menus and dialogs
+  FStr<128> cline;            // argument text of the current input line
+  Arr<FStr<80>, 1026> ctext;  // lines for the text window
+  FStr<20> progid;            // program identity handed to the graphics start
+  FStr<60> filres{"rxres"};   // routing and mixing result file
+  FStr<60> cfilin;            // directory of the file dialog for the input
+  float vcontr = 0.1f;        // largest rate of change of an imposed level, m/h
+  FStr<128> cmesg;            // message line text (shown with iimesg)
 };
 
 // ---- Section work record, roughness classes, common table ----
@@ -114,51 +114,51 @@ struct Ccs {
   Ccs();
 
   // Section being read or loaded
-  int np = 0;                 // points (1 = circular tube)
-  float cskm = 0.0f;          // station, km
-  float xloc = -9999.0f;      // map x, m; -9999 = no location
-  float yloc = 0.0f;          // map y, m
-  float azim = 0.0f;          // orientation of the section line, rad
-  int kind = 0;               // bits: 1 main, 2 compound, 4 closed outline
-  float cvdef = 0.11f;        // eddy-viscosity coefficient
-  Arr<float, mxpt> ysec;      // lateral coordinate (tube: diameter in 1)
-  Arr<float, mxpt> zsec;      // level (tube: invert in 1)
-  Arr<int, mxpt> iclass;      // roughness class of each point
-  Arr<float, mxpt> rks;       // Strickler value of the segment from point i
-  Arr<float, mxpt> rveg;      // vegetation value of the segment from point i
-  float zmin = 0.0f;          // lowest point
+  int np = 0;             // points (1 = circular tube)
+  float cskm = 0.0f;      // station, km
+  float xloc = -9999.0f;  // map x, m; -9999 = no location
+  float yloc = 0.0f;      // map y, m
+  float azim = 0.0f;      // orientation of the section line, rad
+  int kind = 0;           // bits: 1 main, 2 compound, 4 closed outline
+  float cvdef = 0.11f;    // eddy-viscosity coefficient
+  Arr<float, mxpt> ysec;  // lateral coordinate (tube: diameter in 1)
+  Arr<float, mxpt> zsec;  // level (tube: invert in 1)
+  Arr<int, mxpt> iclass;  // roughness class of each point
+  Arr<float, mxpt> rks;   // Strickler value of the segment from point i
+  Arr<float, mxpt> rveg;  // vegetation value of the segment from point i
+  float zmin = 0.0f;      // lowest point
   int imin = 0;
-  float zmax = 0.0f;          // highest point
-  float zbl = 0.0f;           // left bank top (highest point 1..imin)
+  float zmax = 0.0f;  // highest point
+  float zbl = 0.0f;   // left bank top (highest point 1..imin)
   int ibl = 0;
-  float zbr = 0.0f;           // right bank top (highest point imin..np)
+  float zbr = 0.0f;  // right bank top (highest point imin..np)
   int ibr = 0;
-  float zbm = 0.0f;           // mean bed level of the main channel
-  float bm = 0.0f;            // main-channel width
-  int lmain = 0;              // only water connected to the lowest point flows
-  int lcomp = 0;              // lateral distribution method
+  float zbm = 0.0f;  // mean bed level of the main channel
+  float bm = 0.0f;   // main-channel width
+  int lmain = 0;     // only water connected to the lowest point flows
+  int lcomp = 0;     // lateral distribution method
 
   // Global settings
-  float dgrid = 0.05f;        // lateral grid spacing, m
-  float wslot = 0.05f;        // slot width, m
-  int ntabv = 100;            // rows of the property table (at most 40 in use)
-  int ngrid = 40;             // lateral grid points, at most 1000
-  int nstruc = 0;             // conditions and structures entered
+  float dgrid = 0.05f;  // lateral grid spacing, m
+  float wslot = 0.05f;  // slot width, m
+  int ntabv = 100;      // rows of the property table (at most 40 in use)
+  int ngrid = 40;       // lateral grid points, at most 1000
+  int nstruc = 0;       // conditions and structures entered
   int ldebug = 0;
   int lmomen = 0;
-  int lcompd = 0;             // default of the compound flag
-  Arr<float, mxcls> kstl;     // Strickler value of class j
-  Arr<float, mxcls> vegl;     // vegetation value of class j, -1 = none
+  int lcompd = 0;               // default of the compound flag
+  Arr<float, mxcls> kstl;       // Strickler value of class j
+  Arr<float, mxcls> vegl;       // vegetation value of class j, -1 = none
   Arr2<float, mxtabc, 2> tabc;  // common table of conditions, structures, loads
 
   // Properties at one level
-  float area = 0.0f;          // flow area, m2
-  float perim = 0.0f;         // wetted perimeter, m
-  float wtop = 0.0f;          // surface width, m
-  float conv = 0.0f;          // conveyance, m3/s
-  float rhyd = 0.0f;          // hydraulic radius, m
-  Arr<float, mxpt> hp;        // depth at point (or grid point), m
-  Arr<int, mxpt> idry;        // 1 = dry
+  float area = 0.0f;    // flow area, m2
+  float perim = 0.0f;   // wetted perimeter, m
+  float wtop = 0.0f;    // surface width, m
+  float conv = 0.0f;    // conveyance, m3/s
+  float rhyd = 0.0f;    // hydraulic radius, m
+  Arr<float, mxpt> hp;  // depth at point (or grid point), m
+  Arr<int, mxpt> idry;  // 1 = dry
 
   // Property table, rows 1..ntabv
   Arr<float, mxtabv> ztab;
@@ -169,15 +169,15 @@ struct Ccs {
 
   // Lateral grid, points 1..ng
   int ng = 0;
-  Arr<float, mxgrid> yg;      // lateral coordinate
-  Arr<float, mxgrid> zg;      // bed level
-  Arr<float, mxgrid> rkg;     // friction value
-  Arr<float, mxgrid> rvg;     // vegetation value
-  Arr<float, mxgrid> ug;      // depth-averaged velocity
-  Arr<float, mxgrid> usg;     // shear velocity
-  Arr<float, mxgrid> epsg;    // eddy viscosity
-  Arr<float, mxgrid> acum;    // area accumulated from the left edge
-  Arr<float, mxgrid> qcum;    // discharge accumulated from the left edge
+  Arr<float, mxgrid> yg;    // lateral coordinate
+  Arr<float, mxgrid> zg;    // bed level
+  Arr<float, mxgrid> rkg;   // friction value
+  Arr<float, mxgrid> rvg;   // vegetation value
+  Arr<float, mxgrid> ug;    // depth-averaged velocity
+  Arr<float, mxgrid> usg;   // shear velocity
+  Arr<float, mxgrid> epsg;  // eddy viscosity
+  Arr<float, mxgrid> acum;  // area accumulated from the left edge
+  Arr<float, mxgrid> qcum;  // discharge accumulated from the left edge
 };
 
 // ---- Mixing settings ----
@@ -203,29 +203,29 @@ struct Cmixing {
 struct Cbedevol {
   Cbedevol();
 
-  float d30def = 0.01f;    // current grain sizes, m
+  float d30def = 0.01f;  // current grain sizes, m
   float dmdef = 0.05f;
   float d90def = 0.3f;
-  float qsin = -1.0f;      // sediment inflow factor, -1 = not given
-  float thcrit = 0.047f;   // critical Shields value
+  float qsin = -1.0f;     // sediment inflow factor, -1 = not given
+  float thcrit = 0.047f;  // critical Shields value
   float repose = 1.0f;
-  float delta = 1.65f;     // relative submerged density
-  int iform = 0;           // transport formula: 1 mpm, 2 smart, 3 wilcock
-  float porf = 1.43f;      // 1 / (1 - porosity)
+  float delta = 1.65f;  // relative submerged density
+  int iform = 0;        // transport formula: 1 mpm, 2 smart, 3 wilcock
+  float porf = 1.43f;   // 1 / (1 - porosity)
   Arr<float, mxbr> d30;
   Arr<float, mxbr> dm;
   Arr<float, mxbr> d90;
-  Arr<float, mxbr> drock;  // rock depth
-  int nwrite = 0;          // write requests
+  Arr<float, mxbr> drock;    // rock depth
+  int nwrite = 0;            // write requests
   Arr<int, mxwrite> iwrsec;  // branch position of write request k (unit 70 + k)
 
-  Arr<float, mxbr> dzb;    // accumulated bed change of the main channel, m
-  Arr0<float, mxbr> qs;    // transport capacity; qs(0) inflow at the upstream end
-  Arr<float, mxbr> qsm;    // mean sediment flux of the last step
-  Arr<float, mxbr> vol;    // volume transported since the start of the run
-  Arr<float, mxbr> zarm;   // armour limit of the bed change
-  float shld = 0.0f;       // grain Shields value of the last capacity
-  float shlda = 0.0f;      // armouring threshold of the last capacity
+  Arr<float, mxbr> dzb;   // accumulated bed change of the main channel, m
+  Arr0<float, mxbr> qs;   // transport capacity; qs(0) inflow at the upstream end
+  Arr<float, mxbr> qsm;   // mean sediment flux of the last step
+  Arr<float, mxbr> vol;   // volume transported since the start of the run
+  Arr<float, mxbr> zarm;  // armour limit of the bed change
+  float shld = 0.0f;      // grain Shields value of the last capacity
+  float shlda = 0.0f;     // armouring threshold of the last capacity
 };
 
 extern Cunit cunit;
@@ -256,17 +256,17 @@ void model_reset_for_reading();
 // Kinds (column 2 of row r+1; a load carries kTabLoad in column 2 of row r,
 // so a culvert and a load share the number):
 enum TabKind : int {
-  kTabHq = 1,         // rating curve: (level, discharge) rows
-  kTabWeir = 2,       // structures: (level, width), (third value, side)
+  kTabHq = 1,    // rating curve: (level, discharge) rows
+  kTabWeir = 2,  // structures: (level, width), (third value, side)
   kTabGate = 3,
   kTabSideWeir = 4,
   kTabSideGate = 5,
-  kTabLevel = 6,      // given water level
-  kTabInflow = 7,     // inflow or discharge hydrograph; second code: side 1/2, 3 discharge
-  kTabCritical = 8,   // critical or Froude level
-  kTabSlope = 9,      // normal-depth level at a given slope
-  kTabCulvert = 11,   // (invert, width), (height, Strickler value), (loss coefficient, -)
-  kTabLoad = 11,      // pollutant load: (section, first tube), (m, last tube), (time s, load)
+  kTabLevel = 6,     // given water level
+  kTabInflow = 7,    // inflow or discharge hydrograph; second code: side 1/2, 3 discharge
+  kTabCritical = 8,  // critical or Froude level
+  kTabSlope = 9,     // normal-depth level at a given slope
+  kTabCulvert = 11,  // (invert, width), (height, Strickler value), (loss coefficient, -)
+  kTabLoad = 11,     // pollutant load: (section, first tube), (m, last tube), (time s, load)
 };
 // Heads of the records at row r; each ends the chain after the record and
 // returns the row after it. A condition's m table rows are written at rows

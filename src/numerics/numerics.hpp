@@ -39,8 +39,7 @@ float rmint1(int n, const float* x, const float* y, float xp, float& slope, int&
 // the error "mbsolv: matrix is numerically singular" on unit iunit and
 // replaced by 1e-20; an exactly zero pivot is a fatal error (program ends).
 // Nothing is done when n <= 0, m1 < 0, m2 < 0 or np < n.
-void mbsolv(int n, double* a, int np, int m1, int m2, double* b, double* al, int* indx,
-            int iunit);
+void mbsolv(int n, double* a, int np, int m1, int m2, double* b, double* al, int* indx, int iunit);
 // The factorisation step of mbsolv.
 void bandec(int n, double* a, int np, int m1, int m2, double* al, int* indx, int iunit);
 // Forward and back substitution with a factorisation from bandec.

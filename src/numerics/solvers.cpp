@@ -102,8 +102,7 @@ void banbks(int n, const double* a, int np, int m1, int m2, const double* al, co
   }
 }
 
-void mbsolv(int n, double* a, int np, int m1, int m2, double* b, double* al, int* indx,
-            int iunit) {
+void mbsolv(int n, double* a, int np, int m1, int m2, double* b, double* al, int* indx, int iunit) {
   if (!band_ok(n, np, m1, m2)) return;
   bandec(n, a, np, m1, m2, al, indx, iunit);
   banbks(n, a, np, m1, m2, al, indx, b);

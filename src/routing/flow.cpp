@@ -59,7 +59,8 @@ struct RxWriter {
   void write(int record) {
     if (!f || !ok) return;
     const long off = static_cast<long>(record - 1) * recl;
-    if (std::fseek(f, off, SEEK_SET) != 0 || std::fwrite(buf.data(), 1, buf.size(), f) != buf.size())
+    if (std::fseek(f, off, SEEK_SET) != 0 ||
+        std::fwrite(buf.data(), 1, buf.size(), f) != buf.size())
       ok = false;
   }
   void marker(int record) {
@@ -128,8 +129,8 @@ void write_header(RxWriter& w) {
   w.write(1);
   w.begin();
   w.i4(4);
-  for (const char* t : {"Time[h]", "  Waterlevel [m]", "  Discharge [m3/s]", "  Flow Velocity [m/s]",
-                        "  Bed Shear [N/m2]"})
+  for (const char* t : {"Time[h]", "  Waterlevel [m]", "  Discharge [m3/s]",
+                        "  Flow Velocity [m/s]", "  Bed Shear [N/m2]"})
     w.text(t, 32);
   w.write(2);
   w.begin();
@@ -150,7 +151,6 @@ void fill_panel(RoutingFrame& fr, float dzmax, float dqmax) {
   fr.panel[6] = line(fformat("(f9.1,2f11.1)", {qi, qo, qi - qo}));
   fr.panel[7] = std::string(static_cast<size_t>(std::clamp(fr.iter, 0, 40)), '.');
 }
-
 
 // The picture of the plotted item after step k, with the panel.
 void frame_after_step(RoutingFrame& fr, int k, int iter, float dzmax, float dqmax, bool& wait) {
@@ -244,8 +244,8 @@ void flow(const RoutingView& view) {
   Cunit& cu = cunit;
   if (rc.nsec < 1) return;
   std::string why;
-  const int nsteps = count_steps(static_cast<double>(cu.tend) - static_cast<double>(cu.tstart),
-                                 cu.dtime, why);
+  const int nsteps =
+      count_steps(static_cast<double>(cu.tend) - static_cast<double>(cu.tstart), cu.dtime, why);
   if (nsteps == 0) {
     show(why);
     return;

@@ -34,12 +34,12 @@ namespace {
 constexpr int kRows = 2 * mxbr;  // leading dimension of the band matrix
 constexpr int kBand = 5;         // m1 + m2 + 1
 constexpr int kIterMax = 10;
-constexpr float kTolZ = 0.001f;          // m
-constexpr float kTolQ = 0.1f;            // m3/s
-constexpr float kDhead = 0.001f;         // m, head step of the relation slopes
+constexpr float kTolZ = 0.001f;           // m
+constexpr float kTolQ = 0.1f;             // m3/s
+constexpr float kDhead = 0.001f;          // m, head step of the relation slopes
 constexpr float kFreeOutflow = -1.0e10f;  // m, energy level below a free outflow
-constexpr float kMinArea = 0.01f;        // m2, smallest area in a velocity head
-constexpr int kMaxRecords = mxtabc / 3;  // condition records of the branch
+constexpr float kMinArea = 0.01f;         // m2, smallest area in a velocity head
+constexpr int kMaxRecords = mxtabc / 3;   // condition records of the branch
 
 // Fixed working storage, reused by every iteration and step.
 double amat[kRows * kBand];
@@ -108,7 +108,8 @@ void index_conditions(int ns) {
       if (r.kind == kTabInflow && r.len >= 3) {
         qin[n] += node_at_time(r);
         kin[n] = static_cast<int>(std::lround(ccs.tabc(r.row + 2, 2)));
-      } else if ((r.kind == kTabLevel || r.kind == kTabCritical || r.kind == kTabSlope) && r.len >= 3) {
+      } else if ((r.kind == kTabLevel || r.kind == kTabCritical || r.kind == kTabSlope) &&
+                 r.len >= 3) {
         // The first level condition of a position decides, relations or not.
         if (decide[n] == 1 || decide[n] == 3) continue;
         decide[n] = r.kind == kTabSlope ? 3 : 1;
@@ -133,9 +134,9 @@ float side_out(int n, float z) {
 // n at level z with energy level e; eoth the energy level downstream.
 float relations(int n, float z, float e, float eoth) {
   const Creach& rc = creach;
-  const float el = n < rc.nsec   ? std::fabs(rc.xsec(n) - rc.xsec(n + 1))
-                   : n > 1       ? std::fabs(rc.xsec(n) - rc.xsec(n - 1))
-                                 : 0.0f;
+  const float el = n < rc.nsec ? std::fabs(rc.xsec(n) - rc.xsec(n + 1))
+                   : n > 1     ? std::fabs(rc.xsec(n) - rc.xsec(n - 1))
+                               : 0.0f;
   float q = 0.0f;
   for (int i = first[n]; i < first[n + 1]; ++i) {
     const NodeRecord& r = recs[i];
@@ -240,23 +241,23 @@ void reach_rows(int i, float dt) {
   rhs[rcnt - 1] = -fc;
 
   // Fm = dx/dt (dQi + dQj)/2 + M + g Am E, E the time-weighted level and friction terms
-  const float e = th * (zj - zi) + psi * (zold[j - 1] - zold[i - 1]) +
-                  0.5f * dx * (th * (sfnew[i - 1] + sfnew[j - 1]) +
-                               psi * (sfold[i - 1] + sfold[j - 1]));
-  const float m = th * (qj * qj / aj - qi * qi / ai) +
-                  psi * (qold[j - 1] * qold[j - 1] / aold[j - 1] -
-                         qold[i - 1] * qold[i - 1] / aold[i - 1]);
+  const float e =
+      th * (zj - zi) + psi * (zold[j - 1] - zold[i - 1]) +
+      0.5f * dx * (th * (sfnew[i - 1] + sfnew[j - 1]) + psi * (sfold[i - 1] + sfold[j - 1]));
+  const float m =
+      th * (qj * qj / aj - qi * qi / ai) +
+      psi * (qold[j - 1] * qold[j - 1] / aold[j - 1] - qold[i - 1] * qold[i - 1] / aold[i - 1]);
   const float fm = (dx / dt) * 0.5f * ((qi - qold[i - 1]) + (qj - qold[j - 1])) + m + g * abar * e;
   const float ui = qi / ai, uj = qj / aj;
   const float ki = std::max(std::fabs(rc.ksec(i)), 1e-10f);
   const float kj = std::max(std::fabs(rc.ksec(j)), 1e-10f);
   const int rmom = 2 * i + 1;
   band(rmom, 2 * i - 1) = 0.5f * th * g * bi * e + th * ui * ui * bi - th * g * abar;
-  band(rmom, 2 * i) =
-      dx / (2.0f * dt) - 2.0f * th * ui + 0.5f * th * g * abar * dx * 2.0f * std::fabs(qi) / (ki * ki);
+  band(rmom, 2 * i) = dx / (2.0f * dt) - 2.0f * th * ui +
+                      0.5f * th * g * abar * dx * 2.0f * std::fabs(qi) / (ki * ki);
   band(rmom, 2 * i + 1) = 0.5f * th * g * bj * e - th * uj * uj * bj + th * g * abar;
-  band(rmom, 2 * i + 2) =
-      dx / (2.0f * dt) + 2.0f * th * uj + 0.5f * th * g * abar * dx * 2.0f * std::fabs(qj) / (kj * kj);
+  band(rmom, 2 * i + 2) = dx / (2.0f * dt) + 2.0f * th * uj +
+                          0.5f * th * g * abar * dx * 2.0f * std::fabs(qj) / (kj * kj);
   rhs[rmom - 1] = -fm;
 }
 

@@ -40,8 +40,8 @@ namespace riv {
 // Returns 0, or 1 when the last section carries no condition the step can use
 // ("missing downstream boundary condition" on the message line, branch state
 // unchanged, iter = 0), 2 when an iteration gives no finite correction (the
-// old state restored, the message on the message line). Nothing is done (iter = 0) without sections or with a
-// time step that is not positive. Works in fixed storage: nothing is allocated.
+// old state restored, the message on the message line). Nothing is done (iter = 0) without sections
+// or with a time step that is not positive. Works in fixed storage: nothing is allocated.
 int flow1(int& iter, float& dzmax, float& dqmax);
 
 // ---- Display of the routing run ----
@@ -153,7 +153,7 @@ struct RxresData {
   int recl = 0;
   int nsec = 0;
   int ndim = 0, nz = 0, jbl = 0;
-  std::string title;               // 80 characters
+  std::string title;  // 80 characters
   int nvar = 0;
   std::vector<std::string> names;  // five 32-character column titles
   std::vector<float> xkm;          // chainage, km

@@ -151,18 +151,12 @@ RoutingAnswer poll() {
   float x = 0.0f, y = 0.0f;
   grcurs(5, items, ich, x, y);
   switch (ich) {
-    case 1:
-      return RoutingAnswer::Waterlevel;
-    case 2:
-      return RoutingAnswer::Discharge;
-    case 3:
-      return RoutingAnswer::Velocity;
-    case 4:
-      return RoutingAnswer::Halt;
-    case 5:
-      return RoutingAnswer::Exit;
-    default:
-      return RoutingAnswer::Continue;
+    case 1: return RoutingAnswer::Waterlevel;
+    case 2: return RoutingAnswer::Discharge;
+    case 3: return RoutingAnswer::Velocity;
+    case 4: return RoutingAnswer::Halt;
+    case 5: return RoutingAnswer::Exit;
+    default: return RoutingAnswer::Continue;
   }
 }
 

@@ -50,7 +50,8 @@ std::string read_rxres(const std::string& path, RxresData& d) {
     if (!fp) return "Error opening: " + path;
     unsigned char chunk[65536];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, fp)) > 0) f.b.insert(f.b.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, fp)) > 0)
+      f.b.insert(f.b.end(), chunk, chunk + got);
     std::fclose(fp);
   }
   if (f.b.size() < 8 || f.i(0) != kRxresTag) return "not a routing result file";

@@ -24,9 +24,7 @@ std::string one_line(std::string s) {
   return s;
 }
 
-void branch_line(int k) {
-  fwrite(cunit.lulst, "('cs ''',a8,''' /')", {cchar.csname(k)});
-}
+void branch_line(int k) { fwrite(cunit.lulst, "('cs ''',a8,''' /')", {cchar.csname(k)}); }
 
 }  // namespace
 
@@ -74,9 +72,9 @@ void clist() {
     csrea(k, 0.0f);
     branch_line(k);
     const Ccs& c = ccs;
-    in.ctext(k + 2) = one_line(fformat("(i4,1x,a,1x,f8.3,4f8.2,f8.1)",
-                                       {k, cchar.csname(k), c.cskm, c.zmin, c.zbm, c.zbl, c.zbr,
-                                        c.bm}));
+    in.ctext(k + 2) =
+        one_line(fformat("(i4,1x,a,1x,f8.3,4f8.2,f8.1)",
+                         {k, cchar.csname(k), c.cskm, c.zmin, c.zbm, c.zbl, c.zbr, c.bm}));
   }
   grtext(ncs + 2, in.ctext.data());
 

@@ -246,11 +246,11 @@ namespace {
 // rows then evaluate fully wet segments without a root or a division, with
 // the same operations as cscnv and so the same results.
 struct SegTable {
-  float dy[mxpt];   // |y(i+1) - y(i)|
-  float p[mxpt];    // sqrt(dz^2 + dy^2) of the whole segment
-  float q[mxpt];    // p / rks(i)^1.5, the segment's share of the roughness sum
-  float k15[mxpt];  // rks(i)^1.5
-  int imin = 1;     // first lowest point of the shifted profile
+  float dy[mxpt];     // |y(i+1) - y(i)|
+  float p[mxpt];      // sqrt(dz^2 + dy^2) of the whole segment
+  float q[mxpt];      // p / rks(i)^1.5, the segment's share of the roughness sum
+  float k15[mxpt];    // rks(i)^1.5
+  int imin = 1;       // first lowest point of the shifted profile
   float zlow = 0.0f;  // its level
   // Running extremes that bound the wetted range (index i-1 for point i):
   // lowest of points 2..i, lowest of points i..np-1, highest of points
@@ -491,8 +491,8 @@ inline __attribute__((always_inline)) void add_segments(const SegTable& t, __m12
     }
     // a = (h(i) + h(i+1)) / 2 dy
     __m128 a = _mm_mul_ps(_mm_div_ps(_mm_add_ps(hiv, hjv), _mm_set1_ps(2.0f)), dy);
-    const __m128 flip = _mm_and_ps(
-        _mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(y[i + 1] - y[i]), dv), zero), _mm_set1_ps(-0.0f));
+    const __m128 flip = _mm_and_ps(_mm_cmplt_ps(_mm_mul_ps(_mm_set1_ps(y[i + 1] - y[i]), dv), zero),
+                                   _mm_set1_ps(-0.0f));
     a = _mm_xor_ps(a, flip);
     dy = _mm_xor_ps(dy, flip);
     area = _mm_add_ps(area, _mm_and_ps(act, a));

@@ -419,6 +419,8 @@ void vdis_range(int isec, float zw, float slope, int& itflag, const float* k15, 
   integrate(gr, s, flow);
 }
 
-void vdis(int isec, float zw, float slope, int& itflag) { vdis_k(isec, zw, slope, itflag, nullptr); }
+void vdis(int isec, float zw, float slope, int& itflag) {
+  vdis_k(isec, zw, slope, itflag, nullptr);
+}
 
 }  // namespace riv

@@ -102,7 +102,7 @@ bool bdload_read_form(const SedForm& f, BdloadInput& in) {
   in.name = f.text(1);
   float poros = in.poros;
   const std::pair<int, float*> numbers[] = {{2, &in.slope}, {3, &in.d30}, {4, &in.dm},
-                                            {5, &in.d90},   {6, &poros},   {7, &in.qfac}};
+                                            {5, &in.d90},   {6, &poros},  {7, &in.qfac}};
   bool ok = true;
   for (const auto& [i, v] : numbers) ok = f.number(i, *v) && ok;
   const std::string_view fv = f.value(8).view();

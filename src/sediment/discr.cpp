@@ -111,8 +111,8 @@ bool discr_read_form(const SedForm& f, DiscrInput& in) {
   // what was typed; one unreadable value is enough to show the form again.
   in.name = f.text(1);
   in.table = f.text(3).substr(0, 1) == "+";
-  const std::pair<int, float*> numbers[] = {{2, &in.slope}, {4, &in.q0},  {5, &in.z},
-                                            {6, &in.d30},   {7, &in.dm},  {8, &in.d90},
+  const std::pair<int, float*> numbers[] = {{2, &in.slope}, {4, &in.q0}, {5, &in.z},
+                                            {6, &in.d30},   {7, &in.dm}, {8, &in.d90},
                                             {9, &in.thcrit}};
   bool ok = true;
   for (const auto& [i, v] : numbers) ok = f.number(i, *v) && ok;
@@ -216,7 +216,8 @@ int discr_table(DiscrState& s) {
 
   Arr<FStr<80>, 1026>& t = cinput.ctext;
   t(1) = line_of(fformat("('Section ',a,' Slope=',f6.2,'%')", {s.in.name, s.in.slope}));
-  t(2) = line_of(fformat("('dm=',f8.1,'cm d90=',f8.1,'cm')", {100.0f * b.dmdef, 100.0f * b.d90def}));
+  t(2) =
+      line_of(fformat("('dm=',f8.1,'cm d90=',f8.1,'cm')", {100.0f * b.dmdef, 100.0f * b.d90def}));
   t(3) = std::string(kColumnName[c1 - 1]) + "   " + kColumnName[c2 - 1];
   int nl = 3;
   for (int j = 1; j <= nt; ++j) {

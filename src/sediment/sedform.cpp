@@ -22,7 +22,8 @@ bool SedForm::number(int i, float& v) const {
     for (char ch : label(i).view())
       if (ch != '>' && !(ch == ' ' && (name.empty() || name.back() == ' '))) name += ch;
     while (!name.empty() && name.back() == ' ') name.pop_back();
-    iimesg(name + ": \"" + std::string(text(i)).substr(0, len_trim(text(i))) + "\" is not a number");
+    iimesg(name + ": \"" + std::string(text(i)).substr(0, len_trim(text(i))) +
+           "\" is not a number");
     return false;
   }
   v = r;

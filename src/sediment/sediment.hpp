@@ -137,11 +137,11 @@ bool evol_read(const SedForm& f);
 
 // Volumes of the last run, solid volume without pores (m3).
 struct EvolResult {
-  int ierr = 0;         // 1: the steady state failed
-  int nstep = 0;        // steps asked for
-  int ndone = 0;        // steps completed
-  double vin = 0.0;     // entered at the upstream end
-  double vout = 0.0;    // left at the downstream end
+  int ierr = 0;       // 1: the steady state failed
+  int nstep = 0;      // steps asked for
+  int ndone = 0;      // steps completed
+  double vin = 0.0;   // entered at the upstream end
+  double vout = 0.0;  // left at the downstream end
 };
 
 // The run with the duration and time step of cunit (everything after the
@@ -171,7 +171,7 @@ float evol_width(int n);
 struct Hydrograph {
   static constexpr int nmax = 499999;
   int n = 0;
-  int year0 = 0;           // year field of the first data line
+  int year0 = 0;  // year field of the first data line
   float qmax = 0.0f;
   int nbad = 0;            // unreadable data lines (skipped)
   bool truncated = false;  // more lines than nmax (the rest not read)
@@ -196,20 +196,20 @@ void bdload_read(int unit, Hydrograph& h);
 // Formula, porosity and discharge factor are kept between calls; the name
 // starts as "1" and the slope as 1 % at every call.
 struct BdloadInput {
-  FStr<8> name{"1"};     // section name or number
-  float slope = 1.0f;    // %
-  float d30 = 10.0f;     // mm
-  float dm = 50.0f;      // mm
-  float d90 = 300.0f;    // mm
+  FStr<8> name{"1"};   // section name or number
+  float slope = 1.0f;  // %
+  float d30 = 10.0f;   // mm
+  float dm = 50.0f;    // mm
+  float d90 = 300.0f;  // mm
   float poros = 0.3f;
   float qfac = 1.0f;
-  int formula = 1;       // 1 MPM, 2 VAW
+  int formula = 1;  // 1 MPM, 2 VAW
 };
 struct BdloadResult {
-  int status = 0;        // 0 computed, 1 section not on the list, 2 slope too small
+  int status = 0;  // 0 computed, 1 section not on the list, 2 slope too small
   int isec = 0;
-  double vmax = 0.0;     // total of the full capacity, 1000 m3 (bulk)
-  double vmin = 0.0;     // total with armoured capacities 0, 1000 m3
+  double vmax = 0.0;  // total of the full capacity, 1000 m3 (bulk)
+  double vmin = 0.0;  // total with armoured capacities 0, 1000 m3
   int nyear = 0;
   Arr<float, mxtabv> qr;   // rating table: discharge
   Arr<float, mxtabv> qbx;  // full capacity (m3/s)
@@ -239,14 +239,14 @@ BdloadInput& bdload_saved();
 // what the form gives back and are stored by discr_compute. The discharge,
 // the slope and the two table columns are kept between uses of the command.
 struct DiscrInput {
-  FStr<8> name;            // section name or number
-  float slope = 1.0f;      // %
-  bool table = false;      // table mode
-  float q0 = 0.0f;         // discharge (m3/s); -1: level given
-  float z = 0.0f;          // water level (m)
-  float d30 = 1.0f;        // cm
-  float dm = 5.0f;         // cm
-  float d90 = 30.0f;       // cm
+  FStr<8> name;        // section name or number
+  float slope = 1.0f;  // %
+  bool table = false;  // table mode
+  float q0 = 0.0f;     // discharge (m3/s); -1: level given
+  float z = 0.0f;      // water level (m)
+  float d30 = 1.0f;    // cm
+  float dm = 5.0f;     // cm
+  float d90 = 30.0f;   // cm
   float thcrit = 0.047f;
 };
 // Values shown by the dialog, derived from the last computation.

@@ -49,9 +49,9 @@ Arr<int, mxbr> lcrit;  // 1: position found critical in the upstream pass
 // The table of a section with a bed change, in the section's own levels
 // (built with no shift); a position adds its shift to the levels.
 struct SecTable {
-  unsigned gen = 0;  // store generation it was built in; 0 = none
-  float dzb = 0.0f;  // bed change it was built with
-  int it = 0;        // iteration count of the lateral method
+  unsigned gen = 0;                           // store generation it was built in; 0 = none
+  float dzb = 0.0f;                           // bed change it was built with
+  int it = 0;                                 // iteration count of the lateral method
   float zmin = 0.0f, zbl = 0.0f, zbr = 0.0f;  // lowest point, bank tops
   float z[mxtabv], a[mxtabv], b[mxtabv], k[mxtabv], r[mxtabv];
 };
@@ -191,10 +191,10 @@ struct Down {
 // Result of the level iteration of one reach.
 struct ReachResult {
   float z = 0.0f;
-  float dz = 0.0f;    // last correction
-  bool conv = false;  // |dz| fell below kDzConv
-  bool crit = false;  // no subcritical solution: critical level taken
-  bool press = false; // the section runs full
+  float dz = 0.0f;     // last correction
+  bool conv = false;   // |dz| fell below kDzConv
+  bool crit = false;   // no subcritical solution: critical level taken
+  bool press = false;  // the section runs full
 };
 
 // Start level of the iteration: the downstream area, kept above critical.

@@ -266,17 +266,13 @@ float node_at_time(const NodeRecord& rec) { return at_time(rec.row, rec.len); }
 
 bool relation_valid(const NodeRecord& rec) {
   switch (rec.kind) {
-    case kTabHq:
-      return rec.len >= 3;
+    case kTabHq: return rec.len >= 3;
     case kTabWeir:
     case kTabGate:
     case kTabSideWeir:
-    case kTabSideGate:
-      return rec.len >= 4;
-    case kTabCulvert:
-      return rec.len >= 5;
-    default:
-      return false;
+    case kTabSideGate: return rec.len >= 4;
+    case kTabCulvert: return rec.len >= 5;
+    default: return false;
   }
 }
 
@@ -305,8 +301,7 @@ float node_relation(const NodeRecord& rec, float z, float e, float eoth, float e
                     c.tabc(r + 2, 2), c.tabc(r + 3, 1), el, c.tabc(r + 3, 2), c.tabc(r + 4, 1),
                     itype);
     }
-    default:
-      return 0.0f;
+    default: return 0.0f;
   }
 }
 

@@ -28,8 +28,8 @@ int velo_text(const std::string_view name, float slope, float level, float q, in
               std::vector<FStr<80>>& lines) {
   const Ccs& c = ccs;
   lines.clear();
-  lines.emplace_back(line_of(
-      fformat("('section= ',a8,'   slope=',f8.2,'%')", {FStr<8>(name), slope * 100.0f})));
+  lines.emplace_back(
+      line_of(fformat("('section= ',a8,'   slope=',f8.2,'%')", {FStr<8>(name), slope * 100.0f})));
   lines.emplace_back(line_of(fformat("('level  =',f9.2,'m  Q =',f10.2,'m3/s')", {level, q})));
   lines.emplace_back(
       line_of(fformat("('   y[m]   zb[m]  kst  u[m/s] q[m2/s] tb[N/m2](it=',i2,')')", {iter})));

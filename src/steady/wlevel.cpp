@@ -42,13 +42,9 @@ int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper) {
     const Ccs& c = ccs;
     const float km = rc.xsec(n) * 0.001f;
     const float v = rc.qsec(n) / std::max(rc.asec(n), 0.0001f);
-    const float ys[7] = {c.zbm,
-                         rc.zbed(n),
-                         rc.zwl(n),
-                         v * v * kVelocityHead + rc.zwl(n),
-                         0.0f,
-                         rc.dzsec(n) + c.zbl,
-                         rc.dzsec(n) + c.zbr};
+    const float ys[7] = {
+        c.zbm, rc.zbed(n),          rc.zwl(n),          v * v * kVelocityHead + rc.zwl(n),
+        0.0f,  rc.dzsec(n) + c.zbl, rc.dzsec(n) + c.zbr};
     for (int k = 0; k < 7; ++k) {
       xx[k * nsec + n - 1] = km;
       yy[k * nsec + n - 1] = ys[k];
@@ -103,16 +99,16 @@ void wlevel(int irun) {
         fwrite(kStdout, "(a)", {"not enough storage for plotting"});
         return;
       }
-      static const FStr<40> labels[8] = {"Mean Bed",       "Talweg",   "Water Level",
-                                         "Energy Level",   "Critical Level", "Left Dam",
-                                         "Right Dam",      ""};
+      static const FStr<40> labels[8] = {
+          "Mean Bed",       "Talweg",   "Water Level", "Energy Level",
+          "Critical Level", "Left Dam", "Right Dam",   ""};
       FStr<40> titl[8];
       std::copy(labels, labels + 7, titl);
       titl[7] = cchar.datfil.view();
       int ilin[8] = {4, 3, 101, 1304, 1303, 602, 603, 0};
       const int isym[8] = {0, 4, 0, 0, 0, 0, 0, 3};
-      grklin(nper, isym, ilin, titl, nline, xx.data(), yy0.data(), values.data(), cinput.title,
-             4, cunit.kplot);
+      grklin(nper, isym, ilin, titl, nline, xx.data(), yy0.data(), values.data(), cinput.title, 4,
+             cunit.kplot);
     }
   }
 }

@@ -75,9 +75,8 @@ class X11Driver final : public GrxDriver {
     attr.border_pixel = bgcolor;
     attr.colormap = DefaultColormap(display, screen);
     attr.event_mask = KeyPressMask | ButtonPressMask | ExposureMask | StructureNotifyMask;
-    window = XCreateWindow(display, RootWindow(display, screen), x, y,
-                           static_cast<unsigned>(width), static_cast<unsigned>(height), 2, depth,
-                           InputOutput, CopyFromParent,
+    window = XCreateWindow(display, RootWindow(display, screen), x, y, static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), 2, depth, InputOutput, CopyFromParent,
                            CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attr);
     pixmap = XCreatePixmap(display, window, static_cast<unsigned>(width),
                            static_cast<unsigned>(height), static_cast<unsigned>(depth));
@@ -89,8 +88,7 @@ class X11Driver final : public GrxDriver {
     hints.width = static_cast<int>(width), hints.height = static_cast<int>(height);
     XSetNormalHints(display, window, &hints);
     std::string wname = c_text(name), iname = c_text(icon);
-    XSetStandardProperties(display, window, wname.c_str(), iname.c_str(), None, nullptr, 0,
-                           &hints);
+    XSetStandardProperties(display, window, wname.c_str(), iname.c_str(), None, nullptr, 0, &hints);
     XFlush(display);
     gc = XCreateGC(display, window, 0, nullptr);
     XSetBackground(display, gc, bgcolor);
@@ -129,8 +127,8 @@ class X11Driver final : public GrxDriver {
     const int64_t y1 = std::min<int64_t>(int64_t{y} + h, std::min(height, pix_h));
     if (x1 <= x0 || y1 <= y0) return;
     XCopyArea(display, pixmap, window, gc, static_cast<int>(x0), static_cast<int>(y0),
-              static_cast<unsigned>(x1 - x0), static_cast<unsigned>(y1 - y0),
-              static_cast<int>(x0), static_cast<int>(y0));
+              static_cast<unsigned>(x1 - x0), static_cast<unsigned>(y1 - y0), static_cast<int>(x0),
+              static_cast<int>(y0));
   }
   void flip() override {
     if (drawable == pixmap) {
@@ -210,9 +208,7 @@ class X11Driver final : public GrxDriver {
     }
     type = ev.type;
     switch (ev.type) {
-      case KeyPress:
-        x = ev.xkey.x, y = ev.xkey.y;
-        break;
+      case KeyPress: x = ev.xkey.x, y = ev.xkey.y; break;
       case ButtonPress:
         x = ev.xbutton.x, y = ev.xbutton.y;
         code = static_cast<int>(ev.xbutton.button);
@@ -226,8 +222,7 @@ class X11Driver final : public GrxDriver {
         width = x, height = y;
         code = 1;
         break;
-      default:
-        break;
+      default: break;
     }
   }
   void poll_event(int& type, int& x, int& y, int& code) override {

@@ -101,7 +101,8 @@ TEST_F(Cont, CellFilledBandByBand) {
 
 TEST_F(Cont, CellSearchInterpolatesAsDrawn) {
   // A linear field is reproduced exactly by the centroid triangles.
-  ContGrid g = grid(4, 3, 10.0f, [](float a, float b) { return a + 2 * b; }, 50);
+  ContGrid g = grid(
+      4, 3, 10.0f, [](float a, float b) { return a + 2 * b; }, 50);
   int i = 0, j = 0;
   float f = 0;
   ASSERT_TRUE(grloct(g, 23.0f, 7.5f, i, j, f));

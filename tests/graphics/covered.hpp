@@ -31,7 +31,8 @@ inline std::vector<std::string> covered_texts() {
     if (c.op == GrxCall::Op::Text) {
       const size_t f = std::min(c.s.find_first_not_of(' '), c.s.size());
       T n{{c.a + 6 * static_cast<int>(f), c.b - 8, c.a + 6 * static_cast<int>(c.s.size()), c.b + 2},
-          {0, 0, 0, 0}, c.s.substr(f)};
+          {0, 0, 0, 0},
+          c.s.substr(f)};
       for (auto b = boxes.rbegin(); b != boxes.rend(); ++b)
         if (b->holds(n.r)) {
           n.on = *b;

@@ -27,7 +27,9 @@ class GrExport : public GrFixture {
     }
     return out;
   }
-  static bool have(const std::string& check) { return std::system((check + " >/dev/null 2>&1").c_str()) == 0; }
+  static bool have(const std::string& check) {
+    return std::system((check + " >/dev/null 2>&1").c_str()) == 0;
+  }
 
   // Exports through mode 10 with the dialog answered by the arguments.
   static void shape_export(const char* name, const char* field, int geometry, void (*draw)()) {
@@ -248,9 +250,10 @@ TEST_F(GrExport, ArcPolygonFile) {
   grfil2(x, y, 3, 4);
   mode = 0;
   grmode(mode);
-  EXPECT_EQ(slurp("areas.txt"),
-            "           4\n     101.000       1.000\n     102.000       1.000\n     101.500       2.000\n"
-            "     101.000       1.000\nEND\nEND\n");
+  EXPECT_EQ(
+      slurp("areas.txt"),
+      "           4\n     101.000       1.000\n     102.000       1.000\n     101.500       2.000\n"
+      "     101.000       1.000\nEND\nEND\n");
 }
 
 }  // namespace riv

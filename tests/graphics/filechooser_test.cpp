@@ -40,8 +40,8 @@ TEST_F(FileChooser, ListsEntriesAsLsDoesInTheCLocale) {
   mkdir("sub", 0755);
   ASSERT_EQ(symlink("sub", "link"), 0);
   const std::string here = dir.string() + "/";
-  std::vector<std::string> want = {"/sub", "/zdir", "B.txt", "a.dat", "b.txt", "c.txt.bak",
-                                   "link", "noext"};
+  std::vector<std::string> want = {"/sub",  "/zdir",     "B.txt", "a.dat",
+                                   "b.txt", "c.txt.bak", "link",  "noext"};
   EXPECT_EQ(list_directory(here, ""), want);
   // A filter may hold several extensions; files without one never pass it.
   want = {"/sub", "/zdir", "B.txt", "a.dat", "b.txt"};
@@ -64,8 +64,8 @@ TEST_F(FileChooser, ListingStopsAtFourHundredEntries) {
 
 TEST_F(FileChooser, ResultFileCodesDecideModesOneAndTwo) {
   using Case = std::array<int, 3>;  // code, mode 1 result, mode 2 result
-  for (auto [code, m1, m2] : std::array<Case, 4>{
-           {{-90, 44, 0}, {-91, 44, 1}, {-198, 44, 1}, {-199, 44, 0}}}) {
+  for (auto [code, m1, m2] :
+       std::array<Case, 4>{{{-90, 44, 0}, {-91, 44, 1}, {-198, 44, 1}, {-199, 44, 0}}}) {
     result_file("r.res", code, 44);
     FStr<60> name("r.res"), d;
     int mode = 1;

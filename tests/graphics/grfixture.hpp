@@ -42,9 +42,7 @@ class GrFixture : public ::testing::Test {
     s << f.rdbuf();
     return s.str();
   }
-  static void put(const std::string& name, const std::string& text) {
-    std::ofstream(name) << text;
-  }
+  static void put(const std::string& name, const std::string& text) { std::ofstream(name) << text; }
   // Starts the library with a window and a world window of 0..100 in both
   // directions that is also the clipping window.
   static void open_plot(double x0 = 0, double x1 = 100, double y0 = 0, double y1 = 100) {

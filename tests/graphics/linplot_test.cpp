@@ -17,10 +17,13 @@ using Klin = GrFixture;
 TEST_F(Klin, OptionWordChoosesRangesAndSmoothing) {
   // (word, new scales, expected x, y, smoothing after): only y while the
   // scales stand; no smoothing bit leaves it; a negative word sets nothing.
-  const struct { int word, fresh; bool x, y, smooth; } cases[] = {
-      {4, 0, true, true, false},  {8, 0, false, true, false}, {8, 1, true, true, false},
-      {0, 0, false, false, false}, {0, 1, true, true, false}, {2, 0, false, false, true},
-      {4, 0, true, true, true},   {16, 0, false, false, false}, {-5, 1, true, true, false}};
+  const struct {
+    int word, fresh;
+    bool x, y, smooth;
+  } cases[] = {
+      {4, 0, true, true, false},   {8, 0, false, true, false},   {8, 1, true, true, false},
+      {0, 0, false, false, false}, {0, 1, true, true, false},    {2, 0, false, false, true},
+      {4, 0, true, true, true},    {16, 0, false, false, false}, {-5, 1, true, true, false}};
   bool smooth = false;
   for (const auto& c : cases) {
     KlinScaleChoice w = grklin_option(c.word, c.fresh, smooth);
@@ -77,7 +80,7 @@ TEST_F(Klin, NewCommandStartsFromItsOwnView) {
     return slurp(file);
   };
   plot_and_write("first.txt");
-  grkli1(-10, s);  // smooth
+  grkli1(-10, s);                 // smooth
   grcomn.ISCRGR = grcomn.NSCRGR;  // its replot is not needed here
   EXPECT_NE(plot_and_write("same.txt").find("       1.000       2.000"), std::string::npos);
   grview_reset();
@@ -106,7 +109,7 @@ TEST_F(Klin, SlopesInPercent) {
   const float x[4] = {0, 100, 200, 400}, y[4] = {10, 9, 7, 7};
   float s[4];
   grklin_slope(4, x, y, s);
-  EXPECT_FLOAT_EQ(s[0], -1);    // one-sided at the ends
+  EXPECT_FLOAT_EQ(s[0], -1);     // one-sided at the ends
   EXPECT_FLOAT_EQ(s[1], -1.5f);  // (7 - 10) / 200
   EXPECT_FLOAT_EQ(s[2], -2.0f / 300 * 100);
   EXPECT_FLOAT_EQ(s[3], 0);
@@ -142,8 +145,8 @@ TEST_F(Klin, KmProfileSession) {
   FStr<240> titles = "Example reach km 0-6, gravel-bed river with weir, gate and culvert";
   fassign(std::span<char>(titles.c + 160, 40), "Distance [km]");
   fassign(std::span<char>(titles.c + 200, 40), "Level [m]");
-  grscpt({"O", "O", "S", "slope.txt", "L", "L", "Q", "Language=german", "D", "Q", "X-Units=abc", "D",
-          "C", "X"});
+  grscpt({"O", "O", "S", "slope.txt", "L", "L", "Q", "Language=german", "D", "Q", "X-Units=abc",
+          "D", "C", "X"});
   grklin(nper, isym, ilin, titl, 1, x.data(), y.data(), v.data(), titles, 4, -1);
   EXPECT_EQ(grctrl_menu().size(), 24u);
   EXPECT_EQ(grctrl_menu()[23].substr(0, 3), " ??");
@@ -170,7 +173,8 @@ TEST_F(Klin, KmProfileSession) {
   grkli1(1, s);
   for (const GrxCall& c : grx_headless().calls)
     if (c.op == GrxCall::Op::Lines && c.y.size() > 2) {  // not the label ticks
-      EXPECT_LE(*std::max_element(c.y.begin(), c.y.end()) - *std::min_element(c.y.begin(), c.y.end()), 1);
+      EXPECT_LE(
+          *std::max_element(c.y.begin(), c.y.end()) - *std::min_element(c.y.begin(), c.y.end()), 1);
     }
   grscpt({"slope[%]=0", "D"});
   grkli1(-11, s);
@@ -188,7 +192,8 @@ TEST_F(Klin, KmProfileSession) {
   grcomn.IN15GR = 0;
   bool whole_title = false;
   for (const GrxCall& c : grx_headless().calls)
-    whole_title = whole_title || (c.op == GrxCall::Op::Text && c.s == trim_right(titles.sub(1, 80)));
+    whole_title =
+        whole_title || (c.op == GrxCall::Op::Text && c.s == trim_right(titles.sub(1, 80)));
   EXPECT_TRUE(whole_title);
   EXPECT_EQ(covered_texts(), std::vector<std::string>{});
 

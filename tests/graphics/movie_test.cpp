@@ -15,10 +15,9 @@ TEST(MovieStep, StepsStayInsideTheSequence) {
   // (item, number typed, step after, queued answer or -1): Reverse on the
   // first and Forward on the last stay there, no item moves nothing and the
   // menu comes back, numbers are held inside, ?? and eXit queue nothing.
-  const int seq[][4] = {{3, 0, 1, 2},  {4, 0, 4, -1},  {2, 0, 4, -1}, {3, 0, 3, -1},
-                        {0, 0, 3, 2},  {-3, 0, 3, 2},  {-9, 0, 3, 2}, {10, 0, 3, 2},
-                        {1, 0, 1, -1}, {5, 2, 2, -1},  {5, 0, 1, -1}, {5, -7, 1, -1},
-                        {5, 99, 4, -1}, {8, 0, 4, 0},  {9, 0, 4, 0}};
+  const int seq[][4] = {{3, 0, 1, 2},  {4, 0, 4, -1},  {2, 0, 4, -1},  {3, 0, 3, -1}, {0, 0, 3, 2},
+                        {-3, 0, 3, 2}, {-9, 0, 3, 2},  {10, 0, 3, 2},  {1, 0, 1, -1}, {5, 2, 2, -1},
+                        {5, 0, 1, -1}, {5, -7, 1, -1}, {5, 99, 4, -1}, {8, 0, 4, 0},  {9, 0, 4, 0}};
   for (const auto& [ich, num, step, ret] : seq) {
     const int r = grmovy_step(m, ich, num);
     EXPECT_EQ(m.step, step) << ich << " " << num;

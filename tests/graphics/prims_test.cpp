@@ -16,9 +16,9 @@ static std::vector<const GrxCall*> calls(GrxCall::Op op) {
 
 TEST_F(GrDraw, SegmentsAreClippedAtTheWindowEdge) {
   open_plot();
-  grmov2(-50, 50);   // outside
-  grdrw2(50, 50);    // inside: the line starts at the left edge
-  grdrw2(150, 50);   // leaves at the right edge
+  grmov2(-50, 50);  // outside
+  grdrw2(50, 50);   // inside: the line starts at the left edge
+  grdrw2(150, 50);  // leaves at the right edge
   grmov2(-10, -10);
   grdrw2(110, 110);  // crosses the whole window
   grmov2(-10, 200);
@@ -45,7 +45,7 @@ TEST_F(GrDraw, PolylineBufferHoldsOneHundredPoints) {
   EXPECT_EQ(l[0]->a, 100);
   EXPECT_EQ(grcomn.NPOLGR, 2);
   EXPECT_EQ(grcomn.IXPLGR[1], l[0]->x[99]);  // and goes on from the 100th
-  grcolr(5);  // a colour change draws what is pending
+  grcolr(5);                                 // a colour change draws what is pending
   EXPECT_EQ(calls(GrxCall::Op::Lines).size(), 2u);
   // The same pixel twice is kept once.
   grmov2(10, 10);

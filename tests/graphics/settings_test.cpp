@@ -13,18 +13,37 @@ static void expect_ints(std::initializer_list<std::pair<int, int>> got_want) {
 // A settings file as the program writes it, with the given lines replaced.
 static std::string settings(std::initializer_list<std::pair<int, const char*>> repl = {},
                             int keep = 31) {
-  const char* lines[31] = {
-      "/GRAPHIC ATTRIBUTES", " 1 /CALC SCALES", " 0 /DEP SCALING", " 1 /DRAW AXES",
-      " 1 /DRAW GRID", " 0 /INTERACTIVE MODE", " 0 /TIC SPACING CENTIMETERS",
-      " 0 /DRAW NO-DATA VALUES", " 3   7  30 /COLOR MODES", " 1 /SINGLE BUFFERED",
-      " 0 /SAVE HARDCOPY FILE", " 0 /COLOR POSTSCRIPT", " 0 /DOMAIN BOUNDARY",
-      " 1 /REDRAW KEEP FILES", " 1 1 1 /MONO CONTOURS WITH LABELS, PAPER-SIZE",
-      "  10 /NUMBER OF X-AXIS INTERVALS", "   8 /NUMBER OF Y-AXIS INTERVALS",
-      "         100.00 /XMIN", "         600.00 /XMAX", "          -5.00 /YMIN",
-      "          20.00 /YMAX", "        1.50 /SYMBOL FACTOR", "        0.50 /ZOOM FACTOR",
-      "        2.00 /SCALING FACTOR", " 0        3.00        4.00   2.5 2 /KEY",
-      "       20.00    3  105     0.020 /VECTORS", " 1 /SHADING", "'file.txt' /",
-      "'Firm' /", "'River Rhine' /", "'Reach 2' /"};
+  const char* lines[31] = {"/GRAPHIC ATTRIBUTES",
+                           " 1 /CALC SCALES",
+                           " 0 /DEP SCALING",
+                           " 1 /DRAW AXES",
+                           " 1 /DRAW GRID",
+                           " 0 /INTERACTIVE MODE",
+                           " 0 /TIC SPACING CENTIMETERS",
+                           " 0 /DRAW NO-DATA VALUES",
+                           " 3   7  30 /COLOR MODES",
+                           " 1 /SINGLE BUFFERED",
+                           " 0 /SAVE HARDCOPY FILE",
+                           " 0 /COLOR POSTSCRIPT",
+                           " 0 /DOMAIN BOUNDARY",
+                           " 1 /REDRAW KEEP FILES",
+                           " 1 1 1 /MONO CONTOURS WITH LABELS, PAPER-SIZE",
+                           "  10 /NUMBER OF X-AXIS INTERVALS",
+                           "   8 /NUMBER OF Y-AXIS INTERVALS",
+                           "         100.00 /XMIN",
+                           "         600.00 /XMAX",
+                           "          -5.00 /YMIN",
+                           "          20.00 /YMAX",
+                           "        1.50 /SYMBOL FACTOR",
+                           "        0.50 /ZOOM FACTOR",
+                           "        2.00 /SCALING FACTOR",
+                           " 0        3.00        4.00   2.5 2 /KEY",
+                           "       20.00    3  105     0.020 /VECTORS",
+                           " 1 /SHADING",
+                           "'file.txt' /",
+                           "'Firm' /",
+                           "'River Rhine' /",
+                           "'Reach 2' /"};
   std::string s;
   for (int i = 1; i <= keep; ++i) {
     std::string l = lines[i - 1];
@@ -44,9 +63,18 @@ TEST_F(GrSettings, ReadsEveryLineWithItsClamps) {
   grinit(5, 6, "rivsim", "", 0);
   const GrComn& c = grcomn;
   // IN01GR is never taken from the file; colour modes, vectors clamped.
-  expect_ints({{c.IN01GR, 0}, {c.IN02GR, 0}, {c.IN04GR, 1}, {c.MCOLGR, 2}, {c.NCOLGR, 19},
-               {c.IN09GR, 1}, {c.IN18GR, 1}, {c.NXINGR, 10}, {c.NYINGR, 8}, {c.LANGGR, 2},
-               {c.VECNGR, 10}, {c.ISHDGR, 1}});
+  expect_ints({{c.IN01GR, 0},
+               {c.IN02GR, 0},
+               {c.IN04GR, 1},
+               {c.MCOLGR, 2},
+               {c.NCOLGR, 19},
+               {c.IN09GR, 1},
+               {c.IN18GR, 1},
+               {c.NXINGR, 10},
+               {c.NYINGR, 8},
+               {c.LANGGR, 2},
+               {c.VECNGR, 10},
+               {c.ISHDGR, 1}});
   EXPECT_DOUBLE_EQ(c.XMINGR, 100);
   EXPECT_DOUBLE_EQ(c.XMAXGR, 101);  // at least one unit wide
   EXPECT_DOUBLE_EQ(c.YMINGR, -5);
@@ -65,7 +93,10 @@ TEST_F(GrSettings, ShortOrBrokenFileStopsAtTheLine) {
   put(".grset", settings({}, 5));
   grinit(5, 6, "rivsim", "", 0);
   // Lines 2 to 5 read; IN05GR and the counts not reached: defaults.
-  expect_ints({{grcomn.IN02GR, 0}, {grcomn.IN04GR, 1}, {grcomn.IN05GR, 1}, {grcomn.NXINGR, 24},
+  expect_ints({{grcomn.IN02GR, 0},
+               {grcomn.IN04GR, 1},
+               {grcomn.IN05GR, 1},
+               {grcomn.NXINGR, 24},
                {grcomn.IN01GR, 0}});
 
   grreset();

@@ -99,10 +99,10 @@ class CmdReader : public testing::Test {
 };
 
 TEST_F(CmdReader, BlocksCommentsTablesAndTheEnd) {
-  input(">>global\n# note\n/ note\ndefkst 40\n   \nhq **\n0 10\n5 12\n"
-        ">>branch\nvalues 3*1.5\nvalues 2*1 **x\nhq ***\n>>\nignored 1\n");
-  EXPECT_EQ(read_model(),
-            ">>global;defkst=40;hq[2];>>branch;values=3*1.5;values[0];hq=(2);");
+  input(
+      ">>global\n# note\n/ note\ndefkst 40\n   \nhq **\n0 10\n5 12\n"
+      ">>branch\nvalues 3*1.5\nvalues 2*1 **x\nhq ***\n>>\nignored 1\n");
+  EXPECT_EQ(read_model(), ">>global;defkst=40;hq[2];>>branch;values=3*1.5;values[0];hq=(2);");
   EXPECT_EQ(listing(),
             "<HDR> >>global\n   defkst  40\n\n   hq\n      0.0000     10.0000\n"
             "      5.0000     12.0000\n >>branch\n   values  3*1.5\n   values\n" +
@@ -125,7 +125,8 @@ TEST_F(CmdReader, ConditionalLinesFollowTheOptions) {
   set_options({"rivsim", "in", "@calib"});
   input(text);
   EXPECT_EQ(read_model(), ">>global;defkst=40;defkst=41;title='a b';");
-  EXPECT_EQ(listing(), "<HDR> >>global\n\n   defkst  40\n\n   defkst  41\n\n   title  'a b'\n >>\n");
+  EXPECT_EQ(listing(),
+            "<HDR> >>global\n\n   defkst  40\n\n   defkst  41\n\n   title  'a b'\n >>\n");
   iicmd_reset();
   uopen_memory(kLst);
   set_options({"rivsim", "in", "@Calib"});
@@ -136,8 +137,9 @@ TEST_F(CmdReader, ConditionalLinesFollowTheOptions) {
 
 TEST_F(CmdReader, NestedAlternativesAndStrayLevelWords) {
   set_options({"rivsim", "@b"});
-  input(">>global\n{a\n{b\ndefkst 1\n}\n|b\n{b defkst 2 }\n|\ndefkst 3\n}\n"
-        "| defkst 4\n}\ndefkst 5\n>>\n");
+  input(
+      ">>global\n{a\n{b\ndefkst 1\n}\n|b\n{b defkst 2 }\n|\ndefkst 3\n}\n"
+      "| defkst 4\n}\ndefkst 5\n>>\n");
   EXPECT_EQ(read_model(), ">>global;defkst=2;defkst=4;defkst=5;");
   // The "|" outside a level is ignored, the "}" closes nothing: both warned.
   EXPECT_EQ(iierr_warnings(), 2);
@@ -195,15 +197,16 @@ TEST_F(CmdReader, IncludeCyclesAndDeepNestingAreRefused) {
   write_file("cmd_cyc_a.txt", "defkst 1\ninclude cmd_cyc_b.txt\ndefkst 3\n");
   write_file("cmd_cyc_b.txt", "include cmd_cyc_a.txt\ndefkst 2\n");
   for (int i = 1; i <= 21; ++i)
-    write_file("cmd_deep_" + std::to_string(i) + ".txt",
-               "values " + std::to_string(i) + "\ninclude cmd_deep_" + std::to_string(i + 1) +
-                   ".txt\n");
+    write_file(
+        "cmd_deep_" + std::to_string(i) + ".txt",
+        "values " + std::to_string(i) + "\ninclude cmd_deep_" + std::to_string(i + 1) + ".txt\n");
   input(">>global\ninclude cmd_cyc_a.txt\ninclude cmd_deep_1.txt\ndefkst 9\n>>\n");
   testing::internal::CaptureStdout();
   std::string ev = read_model();
   testing::internal::GetCapturedStdout();
   std::string deep;
-  for (int i = 1; i <= 20; ++i) deep += "values=" + std::to_string(i) + "@" + std::to_string(44 + i) + ";";
+  for (int i = 1; i <= 20; ++i)
+    deep += "values=" + std::to_string(i) + "@" + std::to_string(44 + i) + ";";
   EXPECT_EQ(ev, ">>global;defkst=1@45;defkst=2@46;defkst=3@45;" + deep + "defkst=9;");
   std::string l = listing();
   EXPECT_NE(l.find(box("error", "include nesting too deep: cmd_cyc_a.txt")), std::string::npos);

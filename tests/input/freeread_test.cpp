@@ -51,7 +51,8 @@ TEST(FreeReadInt, EndOfTextIsNegative) {
 }
 
 TEST(FreeReadInt, ValuesThatCannotBeRead) {
-  for (const char* t : {"3.5", "1e3", "99999999999", "0*5", "\"ab\"", "12a", "+", "-", "1.", "9999999999*1"})
+  for (const char* t :
+       {"3.5", "1e3", "99999999999", "0*5", "\"ab\"", "12a", "+", "-", "1.", "9999999999*1"})
     expect_ints(t, 1, 1, 2, 3);
   // Items read before the fault keep their values; the failing item is reported.
   Ints r = ints("-2147483648 2147483648");
@@ -66,9 +67,14 @@ TEST(FreeReadReal, FormsOfReals) {
   double d = 3;
   // Exponent letters or a bare sign, repeat counts; 0.1 rounded once, to
   // single precision.
-  const struct { const char* t; float r, s; double d; } forms[] = {
-      {".5 1. -.5d2", 0.5f, 1.0f, -50.0}, {"1.5+3 1E3 2", 1500.0f, 1000.0f, 2.0},
-      {"0.1 0.1 0.1D0", 0.1f, 0.1f, 0.1}, {"2*2.5 7", 2.5f, 2.5f, 7.0}};
+  const struct {
+    const char* t;
+    float r, s;
+    double d;
+  } forms[] = {{".5 1. -.5d2", 0.5f, 1.0f, -50.0},
+               {"1.5+3 1E3 2", 1500.0f, 1000.0f, 2.0},
+               {"0.1 0.1 0.1D0", 0.1f, 0.1f, 0.1},
+               {"2*2.5 7", 2.5f, 2.5f, 7.0}};
   for (const auto& f : forms) {
     EXPECT_EQ(fread_list(f.t, {r, s, d}), 0) << f.t;
     EXPECT_EQ(r, f.r) << f.t;

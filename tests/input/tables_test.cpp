@@ -100,8 +100,9 @@ TEST_F(Tables, IncludeFilesInsideATable) {
   std::ofstream("tbl_self.txt") << "7 7\ninclude tbl_self.txt\n8 8\n";
   std::ofstream("tbl_bad.txt") << "3 4\nword\n9 9\n";
   // Read from a unit the command reader may use for its own include files.
-  uopen_memory(52, "0 1\ninclude 'tbl_part.txt'\ninclude tbl_self.txt\ninclude tbl_bad.txt\n"
-                   "include nothere.txt\n5 5\ncmd\n");
+  uopen_memory(52,
+               "0 1\ninclude 'tbl_part.txt'\ninclude tbl_self.txt\ninclude tbl_bad.txt\n"
+               "include nothere.txt\n5 5\ncmd\n");
   float x[10], y[10];
   int n = 10;
   testing::internal::CaptureStdout();

@@ -14,9 +14,13 @@ TEST(Words, LeadingBlanksFirstWordLengthAndDigitStrings) {
   const std::pair<const char*, int> words[] = {{"ab cd", 2}, {"a~b c", 3}, {"abc", 3}, {"", 0}};
   for (auto [t, n] : words) EXPECT_EQ(lenxt(t), n) << t;
   // Only plain digit strings within the integer range convert.
-  const std::pair<const char*, int> digits[] = {
-      {"  42", 42}, {"4 2", 0}, {"-3", 0}, {"    ", 0}, {"2147483647", 2147483647},
-      {"2147483648", 0}, {"99999999999999999999999", 0}};
+  const std::pair<const char*, int> digits[] = {{"  42", 42},
+                                                {"4 2", 0},
+                                                {"-3", 0},
+                                                {"    ", 0},
+                                                {"2147483647", 2147483647},
+                                                {"2147483648", 0},
+                                                {"99999999999999999999999", 0}};
   for (auto [t, n] : digits) EXPECT_EQ(iicnv(t), n) << t;
 }
 
@@ -29,8 +33,11 @@ TEST(Words, TakingWordsOffALine) {
   EXPECT_EQ(lw, 2);
   EXPECT_EQ(s.view(), "cs 'A1' 2.5         ");
   // Successive words off the line: (word, its length, what is left).
-  const struct { const char* w; int lw; const char* rest; } seq[] = {
-      {"cs", 2, "'A1' 2.5"}, {"A1", 2, "2.5"}, {"2.5", 3, ""}, {"", 0, ""}};
+  const struct {
+    const char* w;
+    int lw;
+    const char* rest;
+  } seq[] = {{"cs", 2, "'A1' 2.5"}, {"A1", 2, "2.5"}, {"2.5", 3, ""}, {"", 0, ""}};
   for (const auto& e : seq) {
     rrxwrd(s, w, lw);
     EXPECT_EQ(w.trimmed(), e.w);

@@ -81,7 +81,6 @@ class MixTest : public ::testing::Test {
   std::string out;
 };
 
-
 // ---- Tube allocation ----
 
 TEST_F(MixTest, AllocationFollowsSideInflows) {

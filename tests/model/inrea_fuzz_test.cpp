@@ -55,12 +55,40 @@ std::vector<std::string> base_input() {
   return v;
 }
 
-const char* const kTokens[] = {
-    "**",   "***",  "/",        "{flood", "|",        "}",          ">>",   ">>section",
-    "'",    ",",    "3*1.5",    "-1e38",  "1e39",     "nan",        "-0",   "99999999999",
-    "\t",   "  ",   "include",  "include no_such_file.txt", "repeat 5000 1 1", "tubes -3",
-    "hq",   "cs",   "label",    "write 1 w.txt", "load **", "source_pos 9 to 1", ">x.txt",
-    "continue", "porosity 0.5", "z-y",  "culvert", "data 'd'"};
+const char* const kTokens[] = {"**",
+                               "***",
+                               "/",
+                               "{flood",
+                               "|",
+                               "}",
+                               ">>",
+                               ">>section",
+                               "'",
+                               ",",
+                               "3*1.5",
+                               "-1e38",
+                               "1e39",
+                               "nan",
+                               "-0",
+                               "99999999999",
+                               "\t",
+                               "  ",
+                               "include",
+                               "include no_such_file.txt",
+                               "repeat 5000 1 1",
+                               "tubes -3",
+                               "hq",
+                               "cs",
+                               "label",
+                               "write 1 w.txt",
+                               "load **",
+                               "source_pos 9 to 1",
+                               ">x.txt",
+                               "continue",
+                               "porosity 0.5",
+                               "z-y",
+                               "culvert",
+                               "data 'd'"};
 
 std::string mutate(const std::vector<std::string>& base, std::mt19937& rng) {
   std::vector<std::string> v = base;
@@ -156,9 +184,7 @@ void compute(int i) {
   for (int i = first; i < static_cast<int>(inputs.size()); ++i) {
     *cur = i;
     ::alarm(kSecondsPerInput);
-    {
-      std::ofstream("fuzz_in.txt", std::ios::binary) << inputs[static_cast<size_t>(i)];
-    }
+    { std::ofstream("fuzz_in.txt", std::ios::binary) << inputs[static_cast<size_t>(i)]; }
     model_init();
     iicmd_reset();
     uopen_memory(cunit.lulst);
@@ -211,8 +237,7 @@ TEST(InreaFuzz, DamagedInputsNeverCrashOrHang) {
     const int at = *cur;
     if (WIFSIGNALED(status)) {
       failure = "input " + std::to_string(at) + " ended by signal " +
-                std::to_string(WTERMSIG(status)) +
-                (WTERMSIG(status) == SIGALRM ? " (hang)" : "");
+                std::to_string(WTERMSIG(status)) + (WTERMSIG(status) == SIGALRM ? " (hang)" : "");
     } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0 && at < kInputs &&
                WEXITSTATUS(status) != kExitInputErrors && WEXITSTATUS(status) != kExitOk) {
       failure = "input " + std::to_string(at) + " exited with status " +

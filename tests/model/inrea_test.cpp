@@ -48,12 +48,12 @@ class Inrea : public testing::Test {
 };
 
 TEST_F(Inrea, SmallCompleteInputRecords) {
-  ASSERT_FALSE(read(
-      "title 'Test reach'\n"
-      ">>global\ndefkst 35\nlabel gra\nkst 28\n"
-      ">>section\ncs 'A1' 0.0 /\n0.0 102.0\n2.0 100.0 bed\n8.0 100.0\n10.0 102.0 gra\n"
-      "tube 'P1' 0.5 1.2 98.0\n"
-      ">>branch\ncs 'A1' /\n"));
+  ASSERT_FALSE(
+      read("title 'Test reach'\n"
+           ">>global\ndefkst 35\nlabel gra\nkst 28\n"
+           ">>section\ncs 'A1' 0.0 /\n0.0 102.0\n2.0 100.0 bed\n8.0 100.0\n10.0 102.0 gra\n"
+           "tube 'P1' 0.5 1.2 98.0\n"
+           ">>branch\ncs 'A1' /\n"));
   EXPECT_FLOAT_EQ(ccs.kstl(3), 28.0f);
   ASSERT_EQ(creach.ncs, 2);
   EXPECT_EQ(cchar.csname(2).str(), "P1");
@@ -75,11 +75,11 @@ TEST_F(Inrea, SmallCompleteInputRecords) {
 }
 
 TEST_F(Inrea, SectionPointsOrderShiftLocationAndFaults) {
-  ASSERT_FALSE(read(
-      ">>global\ncircle400\nlabel bed\nkst 45\ngrid_values 5000\ntable_values 100\n"
-      ">>section\norigin 100 200\nlocate 1100 1200 100\nmain\ncs 'R' 1.5 0.5\n10 5 xyz\n5\t4\n"
-      "0.0 6\n\ncs 'Two' 2.0 /\n0 1\n1 0\nz-y\ncompound\ncs 'C' 3.0 /\n431.20 12.5 def\n"
-      "430.0 20.0 bed\n431.0 12.505\n"));
+  ASSERT_FALSE(
+      read(">>global\ncircle400\nlabel bed\nkst 45\ngrid_values 5000\ntable_values 100\n"
+           ">>section\norigin 100 200\nlocate 1100 1200 100\nmain\ncs 'R' 1.5 0.5\n10 5 xyz\n5\t4\n"
+           "0.0 6\n\ncs 'Two' 2.0 /\n0 1\n1 0\nz-y\ncompound\ncs 'C' 3.0 /\n431.20 12.5 def\n"
+           "430.0 20.0 bed\n431.0 12.505\n"));
   EXPECT_NE(out.find(" warning: label bed already defined"), std::string::npos) << out;
   EXPECT_FLOAT_EQ(ccs.kstl(2), 45.0f);
   EXPECT_EQ(ccs.ngrid, 1000);
@@ -131,28 +131,27 @@ TEST_F(Inrea, LabelsBeforeAndBeyondTheClassTable) {
 
 TEST_F(Inrea, BranchRecordsInTheCommonTable) {
   cmixing.ntube = 12;
-  ASSERT_FALSE(read(
-      ">>section\ncs 'K12' 1.0 /\n0 2\n1 0\n2 2\n"
-      ">>branch\ninflow 120.0\ncs 'K12' /\nrepeat 3 250.0 0.001\nweir 431.5 12.0 /\n"
-      "gate 431.5 12.0 /\nvelocity 0.5\nrightside\ninflow 3.0\ndischarge 2.0\nhq\n430.0 0.0\n"
-      "432.0 85.0\nculvert 429.0 /\ncs 'K12' 3.5 0.2 >inrea_q12.txt\n"
-      ">>mixing\nload 2.5\nsource_pos 2 to 4\ntubes 80\nload **\n0 1\n1 2\n3 0\n"
-      ">>bed_evolution\nd90 **\n1.0 0.1\n2.0 0.2\ndensity 2650\ninflow_rate 2.65\n"
-      "porosity 0.4\nformula smart\nwrite 1.2 inrea_res12.txt\n"));
+  ASSERT_FALSE(
+      read(">>section\ncs 'K12' 1.0 /\n0 2\n1 0\n2 2\n"
+           ">>branch\ninflow 120.0\ncs 'K12' /\nrepeat 3 250.0 0.001\nweir 431.5 12.0 /\n"
+           "gate 431.5 12.0 /\nvelocity 0.5\nrightside\ninflow 3.0\ndischarge 2.0\nhq\n430.0 0.0\n"
+           "432.0 85.0\nculvert 429.0 /\ncs 'K12' 3.5 0.2 >inrea_q12.txt\n"
+           ">>mixing\nload 2.5\nsource_pos 2 to 4\ntubes 80\nload **\n0 1\n1 2\n3 0\n"
+           ">>bed_evolution\nd90 **\n1.0 0.1\n2.0 0.2\ndensity 2650\ninflow_rate 2.65\n"
+           "porosity 0.4\nformula smart\nwrite 1.2 inrea_res12.txt\n"));
   // Records in the common table (row, column, value): inflow before the first
   // section (position 0, kind 7, left side); weir at position 4 with its
   // preset coefficient and gate with opening 0; the velocity goes with the
   // next inflow only, on the right side; hq of length 5 with two rows;
   // culvert with its presets; loads over all tubes, then tubes 2 to 4.
-  const float recs[][3] = {
-      {1, 1, 4},     {2, 1, 0},     {2, 2, 7},      {3, 1, 1},     {3, 2, 1},
-      {4, 2, 120},   {5, 1, 4},     {6, 1, 4},      {6, 2, 2},     {7, 2, 12},
-      {8, 1, 0.58f}, {10, 2, 3},    {12, 1, 0},     {13, 2, 0.5f}, {15, 2, 2},
-      {17, 2, 0},    {19, 2, 3},    {21, 1, 5},     {22, 2, 1},    {23, 1, 2},
-      {25, 2, 85},   {26, 1, 5},    {27, 2, 11},    {28, 2, 1},    {29, 1, -1},
-      {29, 2, 50},   {30, 1, 0.5f}, {31, 1, 4},     {31, 2, 11},   {32, 2, 1},
-      {33, 2, 12},   {34, 2, 2.5f}, {35, 1, 6},     {36, 2, 2},    {37, 2, 4},
-      {39, 1, 3600}, {40, 1, 10800}, {41, 1, 0}};
+  const float recs[][3] = {{1, 1, 4},     {2, 1, 0},      {2, 2, 7},   {3, 1, 1},     {3, 2, 1},
+                           {4, 2, 120},   {5, 1, 4},      {6, 1, 4},   {6, 2, 2},     {7, 2, 12},
+                           {8, 1, 0.58f}, {10, 2, 3},     {12, 1, 0},  {13, 2, 0.5f}, {15, 2, 2},
+                           {17, 2, 0},    {19, 2, 3},     {21, 1, 5},  {22, 2, 1},    {23, 1, 2},
+                           {25, 2, 85},   {26, 1, 5},     {27, 2, 11}, {28, 2, 1},    {29, 1, -1},
+                           {29, 2, 50},   {30, 1, 0.5f},  {31, 1, 4},  {31, 2, 11},   {32, 2, 1},
+                           {33, 2, 12},   {34, 2, 2.5f},  {35, 1, 6},  {36, 2, 2},    {37, 2, 4},
+                           {39, 1, 3600}, {40, 1, 10800}, {41, 1, 0}};
   for (const auto& r : recs)
     EXPECT_FLOAT_EQ(ccs.tabc(int(r[0]), int(r[1])), r[2]) << "row " << r[0] << " col " << r[1];
   EXPECT_EQ(cchar.ctag(0).str(), "inflw");
@@ -237,8 +236,9 @@ TEST_F(Inrea, TooManySectionsEndTheReadingEarly) {
   // The next reading starts afresh; the branch beyond its limit drops it.
   cunit.maxsec = 3;
   uopen_memory(cunit.lulst);
-  EXPECT_FALSE(read(">>section\ncs 'A' /\n0 1\n1 0\n2 1\n>>branch\n"
-                    "cs 'A' /\ncs 'A' /\ncs 'A' /\ncs 'A' /\ncs 'A' /\n"));
+  EXPECT_FALSE(
+      read(">>section\ncs 'A' /\n0 1\n1 0\n2 1\n>>branch\n"
+           "cs 'A' /\ncs 'A' /\ncs 'A' /\ncs 'A' /\ncs 'A' /\n"));
   EXPECT_EQ(creach.ncs, 1);
   EXPECT_EQ(creach.nsec, 0);
   EXPECT_NE(out.find("Too many cross-sections in branch"), std::string::npos);
@@ -251,8 +251,9 @@ TEST_F(Inrea, TooManySectionsEndTheReadingEarly) {
 TEST_F(Inrea, LateSectionsKeepTheirOwnLocation) {
   // A branch line loads a section; the sections read after it must not take
   // over the location of the loaded one.
-  ASSERT_FALSE(read(">>section\nlocate 5 6 0\ncs 'A' 1.0 /\n0 1\n1 0\n2 1\n"
-                    ">>branch\ncs 'A' /\n>>section\ncs 'B' 2.0 /\n0 1\n1 0\n2 1\n"));
+  ASSERT_FALSE(
+      read(">>section\nlocate 5 6 0\ncs 'A' 1.0 /\n0 1\n1 0\n2 1\n"
+           ">>branch\ncs 'A' /\n>>section\ncs 'B' 2.0 /\n0 1\n1 0\n2 1\n"));
   csrea(2, 0.0f);
   EXPECT_FLOAT_EQ(ccs.xloc, 2000.0f);
 }

@@ -109,8 +109,8 @@ TEST_F(RoutingStep, InnerDischargeAndInflowHydrographs) {
   value(21, kTabLevel, 3.0f);
   value(8, kTabInflow, 10.0f, 2);  // inflow on the right after position 8
   ccs.lmomen = 1;
-  cond(14, kTabInflow,
-       {{0.0f, 0.0f}, {0.1f, 0.0f}, {0.15f, 30.0f}, {0.25f, 30.0f}, {0.3f, -1.0f}}, 3);
+  cond(14, kTabInflow, {{0.0f, 0.0f}, {0.1f, 0.0f}, {0.15f, 30.0f}, {0.25f, 30.0f}, {0.3f, -1.0f}},
+       3);
   ASSERT_EQ(steady(), 0);
   EXPECT_NEAR(creach.qsec(9), 60.0, 1e-3);
   // Zero imposed discharge at the start: the momentum equation stays and
@@ -181,8 +181,8 @@ TEST_F(RoutingStep, SteadyFlowThroughStructuresStaysAtTheBackwaterLevels) {
     }
     EXPECT_LT(zdev, 0.005f) << name;
     EXPECT_LT(qdev, 0.5f) << name;
-    std::printf("%-15s largest level change %.1f mm, discharge %.3f m3/s\n", c.name,
-                1000.0f * zdev, qdev);
+    std::printf("%-15s largest level change %.1f mm, discharge %.3f m3/s\n", c.name, 1000.0f * zdev,
+                qdev);
     if (c.eup > 0.0f) {
       const float v = 50.0f / creach.asec(11);
       EXPECT_NEAR(creach.zwl(11) + v * v / (2.0f * g), c.eup, 0.01f) << name;

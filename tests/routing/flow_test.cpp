@@ -88,7 +88,8 @@ TEST_F(RoutingRun, StepMenu) {
   const int seen[3][3] = {{1, 0, 0}, {2, 4, 0}, {2, 0, 1}};
   for (int k = 0; k < 3; ++k)
     EXPECT_EQ(std::vector<int>({frames[k].item, frames[k].option, int(frames[k].wait)}),
-              std::vector<int>(seen[k], seen[k] + 3)) << k;
+              std::vector<int>(seen[k], seen[k] + 3))
+        << k;
   EXPECT_EQ(routing_items.item, 2);  // kept for the next run
 
   const RxresData d = read("rx_menu");
@@ -132,8 +133,11 @@ TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
   EXPECT_EQ(cinput.cmesg.trimmed(), "time step must be positive");
 
   // Whole steps in the duration, at least one: (start, end, step, steps).
-  const float runs[][4] = {{2.0f, 2.3f, 0.5f, 1}, {0.0f, 0.9f, 0.3f, 3}, {0.0f, 0.7f, 0.3f, 2},
-                           {0.0f, 1.0f, 0.1f, 10}, {1.0f, 0.0f, 0.1f, 1}};
+  const float runs[][4] = {{2.0f, 2.3f, 0.5f, 1},
+                           {0.0f, 0.9f, 0.3f, 3},
+                           {0.0f, 0.7f, 0.3f, 2},
+                           {0.0f, 1.0f, 0.1f, 10},
+                           {1.0f, 0.0f, 0.1f, 1}};
   for (const auto& r : runs) {
     frames.clear();
     cunit.tstart = r[0];
@@ -150,8 +154,8 @@ TEST_F(RoutingRun, FailuresEndTheRunNotTheProgram) {
 // channel: dQ/dt + c dQ/dx = D d2Q/dx2 with constant c and D, explicit
 // upwind (its numerical diffusion taken off D), at two stations. Returns the
 // peak discharges and their times in seconds.
-void diffusion_wave(double c, double d, double (*qin)(double), double x1, double x2,
-                    double tend, double p[2], double t[2]) {
+void diffusion_wave(double c, double d, double (*qin)(double), double x1, double x2, double tend,
+                    double p[2], double t[2]) {
   const double dx = 200.0, dt = 2.0, dnum = 0.5 * c * dx * (1.0 - c * dt / dx);
   const int nx = static_cast<int>(1.5 * x2 / dx) + 2;
   const int i1 = static_cast<int>(x1 / dx + 0.5), i2 = static_cast<int>(x2 / dx + 0.5);

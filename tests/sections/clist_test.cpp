@@ -80,8 +80,7 @@ TEST_F(Clist, EmptyListShowsHeaderOnly) {
   run();
   EXPECT_EQ(cinput.ctext(2).str().substr(0, 12), "     section");
   EXPECT_EQ(ucontents(cunit.lulst), "\n");
-  for (const GrxCall& c : grx_headless().calls)
-    EXPECT_EQ(c.s.find("left over"), std::string::npos);
+  for (const GrxCall& c : grx_headless().calls) EXPECT_EQ(c.s.find("left over"), std::string::npos);
 }
 
 }  // namespace

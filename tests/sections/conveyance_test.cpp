@@ -41,7 +41,9 @@ class Conveyance : public ::testing::Test {
       EXPECT_NEAR(ccs.wtop, w, tol);
     }
   }
-  static double strickler(double k, double a, double p) { return k * a * std::pow(a / p, 2.0 / 3.0); }
+  static double strickler(double k, double a, double p) {
+    return k * a * std::pow(a / p, 2.0 / 3.0);
+  }
   std::string out;
 };
 
@@ -194,7 +196,11 @@ TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
       {{0, 2, 4, 6, 8, 12, 14}, {105, 101, 103, 100, 100.5f, 101, 105}, 0, 0.0f, {}},
       {{0, 2, 4, 6, 8, 12, 14}, {105, 101, 103, 100, 100.5f, 101, 105}, 1, 0.3f, {}},
       {{0, 2, 1, 5, 9, 8, 10}, {104, 103, 101, 100, 101, 103, 104}, 0, -0.2f, {}},
-      {{0, 10, 30, 40, 60, 70, 90, 100}, {106, 103, 102.5f, 99, 99.5f, 103, 102.8f, 106}, 2, 0.1f, {}},
+      {{0, 10, 30, 40, 60, 70, 90, 100},
+       {106, 103, 102.5f, 99, 99.5f, 103, 102.8f, 106},
+       2,
+       0.1f,
+       {}},
       {{0, 10, 0, 10}, {106, 104, 102, 100}, 0, 0.0f, {}},
       {ny, nz, 0, 0.0f, {}},
       {ny, nz, 1, 0.0f, ncls},
@@ -229,7 +235,7 @@ TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
       EXPECT_EQ(bt(i), ccs.wtop) << cs.kind << " row " << i;
     }
   }
-  EXPECT_GT(itlat, 0);   // the compound case used the lateral method
+  EXPECT_GT(itlat, 0);  // the compound case used the lateral method
   // The crossing outline has no flow from about 2.2 m above its lowest point; each
   // such row restarts the levels at the bottom: rows 14, 26 and 38.
   EXPECT_EQ(noflow, 3);

@@ -44,7 +44,7 @@ TEST(LateralDiff, ConductancesAndExchange) {
   double m[9], r[3];
   diff(3, y, u, h, eps, 1.0f, dry, 3, m, r);
   // Diagonal m[1], m[4], m[7]; above m[3] (column 2), below m[2] (column 1).
-  const std::pair<double, double> want[] = {{m[1], 0.1}, {m[4], 0.2}, {m[7], 0.1}, {m[3], -0.1},
+  const std::pair<double, double> want[] = {{m[1], 0.1},  {m[4], 0.2}, {m[7], 0.1}, {m[3], -0.1},
                                             {m[2], -0.1}, {r[0], 0.1}, {r[1], 0.1}, {r[2], -0.2}};
   for (auto [got, w] : want) EXPECT_NEAR(got, w, 1e-7);
   const int dmid[3] = {0, 1, 0};  // a dry point isolates its neighbours

@@ -50,10 +50,10 @@ class Bdload : public ::testing::Test {
 };
 
 TEST_F(Bdload, HydrographTimesYearsAndSkippedLines) {
-  const Hydrograph h = read("gang header\n" + line(1, 2001, 100, 5) + "\n" +
-                            line(1, 2001, 350, 6) + "\n" + line(1, 2001, 900, 7) + "\n\n" +
-                            "01.01.2001 xx 3\n" + line(2, 2002, 0, 9) + "\n" +
-                            line(2, 2002, 0, 2) + "\n>>end\n" + line(3, 2002, 0, 99) + "\n");
+  const Hydrograph h =
+      read("gang header\n" + line(1, 2001, 100, 5) + "\n" + line(1, 2001, 350, 6) + "\n" +
+           line(1, 2001, 900, 7) + "\n\n" + "01.01.2001 xx 3\n" + line(2, 2002, 0, 9) + "\n" +
+           line(2, 2002, 0, 2) + "\n>>end\n" + line(3, 2002, 0, 99) + "\n");
   ASSERT_EQ(h.n, 5);
   EXPECT_EQ(h.nbad, 1);
   EXPECT_EQ(h.year0, 2001);

@@ -76,7 +76,7 @@ TEST_F(Evol, ClearWaterDegradesToTheRockAndStops) {
   cunit.dtime = 0.5f;
   const EvolResult r = run(60.0f);
   EXPECT_EQ(r.ierr, 0);
-  EXPECT_LT(cbedevol.dzb(1), -0.05f);        // reached the rock ...
+  EXPECT_LT(cbedevol.dzb(1), -0.05f);          // reached the rock ...
   EXPECT_GT(cbedevol.dzb(1), -0.05f - 0.02f);  // ... and at most one step beyond
   for (int n = 1; n <= nsec; ++n) EXPECT_GT(cbedevol.dzb(n), -0.08f) << n;
   const double change = bed_volume();

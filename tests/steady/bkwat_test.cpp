@@ -179,7 +179,8 @@ TEST_F(Backwater, HydraulicJumpWhereSpecificForcesBalance) {
   const double zbreak = nmild * dx * sm;  // bed at the end of the chute
   for (int i = 1; i <= ntot; ++i) {
     const double x = (i - 1) * dx;
-    const double zb = i <= nsteep ? zbreak + (nsteep - i) * dx * ss : zbreak - (i - nsteep) * dx * sm;
+    const double zb =
+        i <= nsteep ? zbreak + (nsteep - i) * dx * ss : zbreak - (i - nsteep) * dx * sm;
     pos("C", static_cast<float>(x), static_cast<float>(zb));
   }
   value(0, kTabInflow, static_cast<float>(q), 1);
@@ -225,9 +226,9 @@ TEST_F(Backwater, HydraulicJumpWhereSpecificForcesBalance) {
 TEST_F(Backwater, InflowsAndSideSlots) {
   rect("R", 10.0f, 5.0f);
   reach("R", 6, 100.0f, 0.001f);
-  value(0, kTabInflow, 12.0f, 3);      // imposed discharge at the upstream end
-  value(3, kTabInflow, 5.0f, 2);       // right-side inflow after the third section
-  value(3, kTabInflow, 2.0f, 3);       // an imposed discharge further down counts nothing
+  value(0, kTabInflow, 12.0f, 3);  // imposed discharge at the upstream end
+  value(3, kTabInflow, 5.0f, 2);   // right-side inflow after the third section
+  value(3, kTabInflow, 2.0f, 3);   // an imposed discharge further down counts nothing
   value(6, kTabLevel, 2.0f);
   ASSERT_EQ(run(), 0);
   for (int n = 1; n <= 6; ++n) EXPECT_FLOAT_EQ(creach.qsec(n), n <= 3 ? 12.0f : 17.0f) << n;
@@ -273,10 +274,12 @@ TEST_F(Backwater, RepeatRunsKeepTablesUntilTheModelChanges) {
   EXPECT_EQ(levels(), first);
 
   const std::function<void()> changes[] = {
-      [] { cbedevol.dzb(20) = 0.4f; },                   // bed change of the evolution run
-      [] { creach.dzsec(10) += 0.3f; },                  // shifted section
-      [] { ccs.kstl(1) = 45.0f; },                       // roughness class
-      [&] { test::store_profile(isec, {0, 8, 14, 22}, {5, 0, 0, 5}); },  // new reading of C
+      [] { cbedevol.dzb(20) = 0.4f; },   // bed change of the evolution run
+      [] { creach.dzsec(10) += 0.3f; },  // shifted section
+      [] { ccs.kstl(1) = 45.0f; },       // roughness class
+      [&] {
+        test::store_profile(isec, {0, 8, 14, 22}, {5, 0, 0, 5});
+      },  // new reading of C
   };
   for (const auto& change : changes) {
     change();

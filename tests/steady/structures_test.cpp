@@ -10,7 +10,7 @@ namespace {
 TEST(Structures, WeirFreeSubmergedAndDry) {
   EXPECT_NEAR(rqweir(1.0f, 0.0f, 10.0f, 0.58f), 17.11f, 1e-3);
   EXPECT_NEAR(rqweir(0.0f, 1.0f, 10.0f, 0.58f), -17.11f, 1e-3);
-  EXPECT_EQ(rqweir(1.0f, 1.0f, 10.0f, 0.58f), 0.0f);                     // drowned
+  EXPECT_EQ(rqweir(1.0f, 1.0f, 10.0f, 0.58f), 0.0f);                               // drowned
   EXPECT_EQ(rqweir(1.0f, -0.5f, 10.0f, 0.58f), rqweir(1.0f, 0.0f, 10.0f, 0.58f));  // free
   EXPECT_EQ(rqweir(-1.0f, 0.0f, 10.0f, 0.58f), 0.0f);
   // Partial submergence: (1 - 0.5^3)^(1/3) of the free discharge.

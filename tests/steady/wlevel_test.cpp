@@ -37,8 +37,8 @@ TEST_F(Wlevel, ProfileCurvesOfTheBackwaterRun) {
     const float v = creach.qsec(i) / creach.asec(i);
     EXPECT_FLOAT_EQ(x[i - 1], creach.xsec(i) * 0.001f);
     EXPECT_FLOAT_EQ(x[6 * n + i - 1], x[i - 1]);
-    EXPECT_FLOAT_EQ(y[i - 1], creach.dzsec(i)) << i;            // mean bed
-    EXPECT_FLOAT_EQ(y[2 * n + i - 1], creach.zwl(i));           // water level
+    EXPECT_FLOAT_EQ(y[i - 1], creach.dzsec(i)) << i;   // mean bed
+    EXPECT_FLOAT_EQ(y[2 * n + i - 1], creach.zwl(i));  // water level
     EXPECT_FLOAT_EQ(y[3 * n + i - 1], creach.zwl(i) + v * v * 0.051f);
     if (i != 5) {
       EXPECT_LT(y[4 * n + i - 1], creach.zwl(i)) << i;  // subcritical flow
@@ -69,8 +69,7 @@ TEST_F(Wlevel, VelocityFormSelectsSectionsAndLevels) {
   EXPECT_GT(iter, 0);
   // Strickler 30 over 20 m at 1.5 m depth: about 30 m3/s; the lateral
   // method gives a little less because of the walls.
-  EXPECT_NEAR(q, 30.0f * 30.0f * std::pow(30.0f / 23.0f, 2.0f / 3.0f) * std::sqrt(0.0005f),
-              3.0f);
+  EXPECT_NEAR(q, 30.0f * 30.0f * std::pow(30.0f / 23.0f, 2.0f / 3.0f) * std::sqrt(0.0005f), 3.0f);
   std::vector<FStr<80>> lines;
   const int nl = velo_text("C", slope, level, q, iter, lines);
   EXPECT_EQ(nl, ccs.ng + 3);

@@ -82,21 +82,21 @@ TEST_F(GrX11, DrawsColoursLinesFillsMarkersAndTexts) {
   ASSERT_EQ(img.h, 786);
   const GrComn& c = grcomn;
   auto rgb = [&](int k) { return static_cast<uint32_t>(c.IRGBGR[k]); };
-  EXPECT_EQ(img.at(px(20), py(20)), rgb(103));         // fill
-  EXPECT_EQ(img.at(px(35), py(20)), 0xFFFFFFu);        // beside it
-  EXPECT_EQ(img.at(px(50), py(60)), 0u);               // solid black line
+  EXPECT_EQ(img.at(px(20), py(20)), rgb(103));   // fill
+  EXPECT_EQ(img.at(px(35), py(20)), 0xFFFFFFu);  // beside it
+  EXPECT_EQ(img.at(px(50), py(60)), 0u);         // solid black line
   EXPECT_EQ(img.at(px(50), py(61)), 0xFFFFFFu);
-  int dash_on = 0;                                     // dashed line: 9 on, 3 off
+  int dash_on = 0;  // dashed line: 9 on, 3 off
   for (int i = px(20); i < px(20) + 120; ++i) dash_on += img.at(i, py(50)) == rgb(113);
   EXPECT_EQ(dash_on, 90);
-  EXPECT_EQ(img.at(px(70) + 2, py(20)), rgb(105));     // marker outline
+  EXPECT_EQ(img.at(px(70) + 2, py(20)), rgb(105));  // marker outline
   EXPECT_EQ(img.at(px(70) - 2, py(20) - 1), rgb(105));
-  EXPECT_EQ(img.at(px(0), py(40)), 0u);                // the axes box
-  int ink = 0;                                         // the text around its centre
+  EXPECT_EQ(img.at(px(0), py(40)), 0u);  // the axes box
+  int ink = 0;                           // the text around its centre
   for (int i = px(50) - 42; i < px(50) + 42; ++i)
     for (int j = py(80) - 10; j <= py(80) + 2; ++j) ink += img.at(i, j) == 0;
   EXPECT_GT(ink, 60);
-  int left = 0;                                        // and nothing right of it
+  int left = 0;  // and nothing right of it
   for (int i = px(50) + 44; i < px(50) + 80; ++i)
     for (int j = py(80) - 10; j <= py(80) + 2; ++j) left += img.at(i, j) == 0;
   EXPECT_EQ(left, 0);

@@ -115,7 +115,8 @@ inline Shot load_ppm(const std::string& file) {
 inline Shot capture(const std::string& window, const std::string& file) {
   std::remove((file + ".ppm").c_str());
   std::system(("import -window " + window + " -depth 8 " + file + ".ppm; convert " + file +
-               ".ppm " + file + ".png 2>/dev/null").c_str());
+               ".ppm " + file + ".png 2>/dev/null")
+                  .c_str());
   return load_ppm(file + ".ppm");
 }
 

@@ -53,11 +53,13 @@ Case level_pool() {
       "for O, integrated with Runge-Kutta steps of 36 s. Tolerance: 3 % of the peak outflow\n"
       "and 0.3 h on its time.";
   std::vector<std::pair<float, float>> rows;
-  for (double t = 0; t <= 30; t += 0.25) rows.push_back({static_cast<float>(t), static_cast<float>(p.inflow(t))});
+  for (double t = 0; t <= 30; t += 0.25)
+    rows.push_back({static_cast<float>(t), static_cast<float>(p.inflow(t))});
   Model m;
   m.rect("P", static_cast<float>(p.b), 10);
   const int n = 22;  // 20 pool sections, the weir at the last, two below
-  for (int i = 1; i <= 20; ++i) m.pos("P", (i - 1) * 100.0f, 2.0f + 0.0001f * (1900 - (i - 1) * 100));
+  for (int i = 1; i <= 20; ++i)
+    m.pos("P", (i - 1) * 100.0f, 2.0f + 0.0001f * (1900 - (i - 1) * 100));
   m.pos("P", 1950.0f, 0.0f);
   m.pos("P", 2050.0f, -0.1f);
   m.cond(0, kFlow, rows, 1);
@@ -79,8 +81,9 @@ Case level_pool() {
     // Before the flood arrives the pool must hold its level.
     if (s == 20 && std::abs(creach.zwl(20) - z0) > 0.05) {
       cunit.tstart = 0;
-      return pending(k, "the routing step does not yet take weirs, gates and culverts inside "
-                        "the branch (the pool drains through the weir section).");
+      return pending(k,
+                     "the routing step does not yet take weirs, gates and culverts inside "
+                     "the branch (the pool drains through the weir section).");
     }
   }
   cunit.tstart = 0;
@@ -95,8 +98,8 @@ Case level_pool() {
     add_point(ref, t, o);
     add_point(in, t, p.inflow(t));
     if (o > pr.q) pr = {t, o};
-    h = rk4([&](double tt, double hh) { return (p.inflow(tt / 3600) - p.weir(hh)) / as; }, t * 3600, h,
-            (t + 0.01) * 3600, 36);
+    h = rk4([&](double tt, double hh) { return (p.inflow(tt / 3600) - p.weir(hh)) / as; }, t * 3600,
+            h, (t + 0.01) * 3600, 36);
   }
   for (size_t i = 0; i < times.size(); ++i) {
     if (out[i] > pg.q) pg = {times[i], out[i]};
@@ -104,8 +107,12 @@ Case level_pool() {
   }
   k.rows.push_back({"peak outflow", "m3/s", pr.q, pg.q, 0.03 * pr.q, 2});
   k.rows.push_back({"time of the peak outflow", "h", pr.t, pg.t, 0.3, 2});
-  k.figures.push_back({"level_pool.png", "Flood through a pool behind a weir", "Time [h]",
-                       "Discharge [m3/s]", {in, ref, got}, 2});
+  k.figures.push_back({"level_pool.png",
+                       "Flood through a pool behind a weir",
+                       "Time [h]",
+                       "Discharge [m3/s]",
+                       {in, ref, got},
+                       2});
   return k;
 }
 

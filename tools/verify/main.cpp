@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
   const std::string report = argv[1], figdir = argv[2];
   std::filesystem::create_directories(figdir);
   // Scratch folder: the graphics settings file and the listing stay there.
-  const auto scratch = std::filesystem::temp_directory_path() / ("rivsim-verify-" + std::to_string(getpid()));
+  const auto scratch =
+      std::filesystem::temp_directory_path() / ("rivsim-verify-" + std::to_string(getpid()));
   std::filesystem::create_directories(scratch);
   const auto report_abs = std::filesystem::absolute(report);
   const auto fig_abs = std::filesystem::absolute(figdir);
@@ -42,20 +43,22 @@ int main(int argc, char** argv) {
   grinit(5, cunit.lulst, "RIVSIM", "out", 0);
 
   const std::vector<std::function<Case()>> all{
-      uniform_and_critical, m1_m2_profiles, weir_heads,      hydraulic_jump,  macdonald,
+      uniform_and_critical, m1_m2_profiles,           weir_heads, hydraulic_jump,   macdonald,
       lateral_distribution, routing_balance_and_wave, level_pool, sediment_balance, mixing_balance};
   std::vector<Case> cases;
   int failed = 0;
   for (const auto& run : all) {
     Case k = run();
     for (const Figure& f : k.figures)
-      if (!draw_figure(f, fig_abs.string())) std::fprintf(stderr, "figure %s not written\n", f.file.c_str());
+      if (!draw_figure(f, fig_abs.string()))
+        std::fprintf(stderr, "figure %s not written\n", f.file.c_str());
     bool pending = !k.rows.empty();
     for (const Row& r : k.rows) pending = pending && r.pending;
     std::printf("%-55s %s\n", k.title.c_str(), pending ? "pending" : k.ok() ? "ok" : "FAILED");
     for (const Row& r : k.rows)
       if (!r.ok())
-        std::printf("  %s: reference %g, RIVSIM %g, tolerance %g\n", r.what.c_str(), r.ref, r.got, r.tol);
+        std::printf("  %s: reference %g, RIVSIM %g, tolerance %g\n", r.what.c_str(), r.ref, r.got,
+                    r.tol);
     failed += k.ok() ? 0 : 1;
     cases.push_back(std::move(k));
   }

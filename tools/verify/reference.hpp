@@ -11,9 +11,9 @@ namespace riv::verify {
 constexpr double kG = 9.81;  // gravity, m/s2
 
 struct Trapezoid {
-  double b = 10;   // bed width, m
-  double m = 0;    // side slope, horizontal per vertical
-  double k = 30;   // Strickler value, m^(1/3)/s
+  double b = 10;  // bed width, m
+  double m = 0;   // side slope, horizontal per vertical
+  double k = 30;  // Strickler value, m^(1/3)/s
   double area(double h) const { return (b + m * h) * h; }
   double width(double h) const { return b + 2 * m * h; }
   double perim(double h) const { return b + 2 * h * std::sqrt(1 + m * m); }

@@ -100,13 +100,13 @@ bool draw_figure(const Figure& f, const std::string& dir) {
   if (first) {
     const int nx = c.NXINGR, ny = c.NYINGR;
     c.NXINGR = 24, c.NYINGR = 18;
-    grklin(nper.data(), isym.data(), ilin.data(), titl.data(), n, x.data(), y.data(),
-           values.data(), titles, 0, -1);
+    grklin(nper.data(), isym.data(), ilin.data(), titl.data(), n, x.data(), y.data(), values.data(),
+           titles, 0, -1);
     c.NXINGR = nx, c.NYINGR = ny;
     first = false;
   }
-  grklin(nper.data(), isym.data(), ilin.data(), titl.data(), n, x.data(), y.data(),
-         values.data(), titles, 0, -1);
+  grklin(nper.data(), isym.data(), ilin.data(), titl.data(), n, x.data(), y.data(), values.data(),
+         titles, 0, -1);
   return grx_headless_png(dir + "/" + f.file);
 }
 
@@ -123,8 +123,8 @@ void write_case(std::ostream& o, const Case& k, const std::string& folder, int n
         continue;
       }
       o << "| " << r.what << " | " << r.unit << " | " << num(r.ref, r.dec) << " | "
-        << num(r.got, r.dec) << " | " << num(r.dev(), r.dec) << " | " << num(r.tol, r.dec)
-        << " | " << (r.ok() ? "ok" : "**FAILED**") << " |\n";
+        << num(r.got, r.dec) << " | " << num(r.dev(), r.dec) << " | " << num(r.tol, r.dec) << " | "
+        << (r.ok() ? "ok" : "**FAILED**") << " |\n";
     }
     o << "\n";
   }

@@ -14,7 +14,7 @@ struct Row {
   std::string what;
   std::string unit;
   double ref = 0, got = 0, tol = 0;
-  int dec = 3;        // decimals shown
+  int dec = 3;  // decimals shown
   bool pending = false;
   double dev() const { return got - ref; }
   bool ok() const { return pending || std::abs(got - ref) <= tol; }
@@ -39,12 +39,12 @@ struct Figure {
   std::string title, xlabel, ylabel;
   std::vector<Line> lines;
   int key = 0;  // place of the key: 0 lower left, 1 upper left, 2 upper right, 3 lower right,
-               // 4 lower middle, 5 right half way up
+                // 4 lower middle, 5 right half way up
 };
 
 struct Case {
   std::string title;
-  std::string text;      // Markdown: set-up, reference, what is compared
+  std::string text;  // Markdown: set-up, reference, what is compared
   std::vector<Row> rows;
   std::vector<Figure> figures;
   bool ok() const {

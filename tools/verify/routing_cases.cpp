@@ -64,7 +64,8 @@ Case routing_balance_and_wave() {
   for (int i = 1; i <= n; ++i)
     m.pos("R", static_cast<float>((i - 1) * dx), static_cast<float>((n - i) * dx * s0));
   std::vector<std::pair<float, float>> rows;
-  for (double t = 0; t <= tend + 1; t += 0.25) rows.push_back({static_cast<float>(t), static_cast<float>(fl.q(t))});
+  for (double t = 0; t <= tend + 1; t += 0.25)
+    rows.push_back({static_cast<float>(t), static_cast<float>(fl.q(t))});
   m.cond(0, kFlow, rows, 1);
   m.value(n, kSlope, static_cast<float>(s0));
   cunit.tstart = 0;
@@ -114,16 +115,20 @@ Case routing_balance_and_wave() {
       "Volume balance: the change of the water stored in the channel (areas of the sections,\n"
       "trapezoidal rule along the branch) against the inflow minus the outflow at the ends\n"
       "(weighted in time as the scheme weights them), relative to the flood volume " +
-      num(flood_volume / 1e6, 3) + " hm3.\nTolerance: 0.1 % of the flood volume.\n\n"
+      num(flood_volume / 1e6, 3) +
+      " hm3.\nTolerance: 0.1 % of the flood volume.\n\n"
       "Celerity and attenuation: the reference is the linear diffusion wave (Hayami's\n"
       "solution, the convolution of the inflow excess with the kernel\n"
       "x / (2 sqrt(pi D t^3)) exp(-(x - c t)^2 / (4 D t))), with the kinematic celerity\n"
-      "c = dQ/dA = " + num(cel, 3) + " m/s and the diffusivity D = Q / (2 B S0) = " + num(diff, 0) +
-      " m2/s,\nboth at the discharge half way up the flood (230 m3/s). The box scheme solves the full\n"
+      "c = dQ/dA = " +
+      num(cel, 3) + " m/s and the diffusivity D = Q / (2 B S0) = " + num(diff, 0) +
+      " m2/s,\nboth at the discharge half way up the flood (230 m3/s). The box scheme solves the "
+      "full\n"
       "dynamic equations with the nonlinear celerity, so the tolerances allow for the physics\n"
       "the linear reference leaves out: 0.3 h on the time of the peak and 1.2 m3/s on its\n"
       "discharge (10 % of the attenuation over 40 km).";
-  k.rows.push_back({"volume imbalance / flood volume", "%", 0, 100 * imbalance / flood_volume, 0.1, 4});
+  k.rows.push_back(
+      {"volume imbalance / flood volume", "%", 0, 100 * imbalance / flood_volume, 0.1, 4});
   Line in = {"inflow (km 0)", {}, {}, 101, 0};
   std::vector<Line> lines{in};
   for (double t : times) add_point(lines[0], t, fl.q(t));

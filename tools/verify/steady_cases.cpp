@@ -49,8 +49,10 @@ Case uniform_and_critical() {
       "which Q^2 B / (g A^3) = 1; both references are solved by bisection in double precision.\n"
       "Tolerance: 5 mm for the normal depth (the solver interpolates in a property table of 40\n"
       "levels), 2 mm for the critical depth (its search stops at 1 mm).";
-  Line hn_ref = curve("normal depth, closed form", 101), hc_ref = curve("critical depth, closed form", 1303);
-  Line hn_got = curve("normal depth, RIVSIM", 0, 102), hc_got = curve("critical depth, RIVSIM", 0, 305);
+  Line hn_ref = curve("normal depth, closed form", 101),
+       hc_ref = curve("critical depth, closed form", 1303);
+  Line hn_got = curve("normal depth, RIVSIM", 0, 102),
+       hc_got = curve("critical depth, RIVSIM", 0, 305);
   for (double q = 5; q <= 300; q += 5) {
     add(hn_ref, q, normal_depth(t, q, s0));
     add(hc_ref, q, critical_depth(t, q));
@@ -71,8 +73,12 @@ Case uniform_and_critical() {
     add(hn_got, q, hn);
     add(hc_got, q, hc);
   }
-  k.figures.push_back({"uniform_critical.png", "Normal and critical depth, trapezoid 20 m, 1:2",
-                       "Discharge [m3/s]", "Depth [m]", {hn_ref, hc_ref, hn_got, hc_got}, 1});
+  k.figures.push_back({"uniform_critical.png",
+                       "Normal and critical depth, trapezoid 20 m, 1:2",
+                       "Discharge [m3/s]",
+                       "Depth [m]",
+                       {hn_ref, hc_ref, hn_got, hc_got},
+                       1});
   return k;
 }
 
@@ -126,15 +132,22 @@ Case m1_m2_profiles() {
   k.title = "M1 and M2 backwater profiles";
   k.text =
       "The trapezoid of case 1 (banks 8 m high) on a slope of 0.05 %, 10 km long with sections\n"
-      "every 25 m, carries 100 m3/s (normal depth " + num(hn, 3) + " m). A downstream level 2 m\n"
+      "every 25 m, carries 100 m3/s (normal depth " +
+      num(hn, 3) +
+      " m). A downstream level 2 m\n"
       "above normal depth gives an M1 curve, a level at Froude number squared 0.5 (depth " +
-      num(hm2, 3) + " m) an M2\ncurve. The reference integrates the gradually varied flow equation\n"
-      "dh/dx = (S0 - Sf) / (1 - c Fr^2) upstream with classical Runge-Kutta steps of 1 m in double\n"
+      num(hm2, 3) +
+      " m) an M2\ncurve. The reference integrates the gradually varied flow equation\n"
+      "dh/dx = (S0 - Sf) / (1 - c Fr^2) upstream with classical Runge-Kutta steps of 1 m in "
+      "double\n"
       "precision. The coefficient c is the one the energy equation of the backwater solver gives\n"
       "the change of velocity head, c (v_d^2 - v^2) / 2g: 0.7 where the flow slows down in the\n"
       "downstream direction (expansion loss, M1) and 1.1 where it speeds up (contraction, M2).\n"
       "The figure also shows the reference without these losses (c = 1). Tolerance: 1 cm.";
-  struct Run { const char* name; double hd, c; };
+  struct Run {
+    const char* name;
+    double hd, c;
+  };
   for (Run r : {Run{"M1", hm1, 0.7}, Run{"M2", hm2, 1.1}}) {
     const Profile p = gv_profile(t, q, s0, r.hd, r.c);
     if (p.x.empty()) continue;
@@ -144,7 +157,8 @@ Case m1_m2_profiles() {
       if (std::abs(p.got[i] - p.ref[i]) > worst) worst = std::abs(p.got[i] - p.ref[i]), iw = i;
     for (double km : {0.0, 5.0, 9.0}) {
       const size_t i = static_cast<size_t>(km * 40);
-      k.rows.push_back({std::string(r.name) + " depth at km " + num(km, 1), "m", p.ref[i], p.got[i], 0.01});
+      k.rows.push_back(
+          {std::string(r.name) + " depth at km " + num(km, 1), "m", p.ref[i], p.got[i], 0.01});
     }
     k.rows.push_back({std::string(r.name) + " largest deviation (km " + num(p.x[iw], 3) + ")", "m",
                       p.ref[iw], p.got[iw], 0.01});
@@ -153,7 +167,8 @@ Case m1_m2_profiles() {
     k.text += std::string("\n\n") + r.name + ": the losses change the reference depth by up to " +
               num(loss * 1000, 1) + " mm; the program follows the reference with losses within " +
               num(worst * 1000, 1) + " mm.";
-    Line ref = curve("reference, c = " + num(r.c, 1), 101), ref1 = curve("reference without losses", 1302);
+    Line ref = curve("reference, c = " + num(r.c, 1), 101),
+         ref1 = curve("reference without losses", 1302);
     Line got = curve("RIVSIM", 0, 305), nor = curve("normal depth", 603);
     for (size_t i = 0; i < p.x.size(); ++i) {
       add(ref, p.x[i], p.ref[i]);
@@ -163,7 +178,9 @@ Case m1_m2_profiles() {
     }
     k.figures.push_back({std::string(r.name == std::string("M1") ? "m1.png" : "m2.png"),
                          std::string(r.name) + " profile, trapezoid 20 m, 100 m3/s, slope 0.05 %",
-                         "Distance [km]", "Depth [m]", {ref, ref1, got, nor},
+                         "Distance [km]",
+                         "Depth [m]",
+                         {ref, ref1, got, nor},
                          r.name == std::string("M1") ? 1 : 0});
   }
   return k;
@@ -176,13 +193,17 @@ Case weir_heads() {
       "A rectangular channel 10 m wide (walls 8 m, Strickler 30, slope 0.1 %, sections every\n"
       "100 m) has a weir of 10 m crest width and coefficient 0.62 at its sixth section, crest\n"
       "3 m above that section's bed. The energy head on the crest upstream, E - z_crest, is\n"
-      "compared with the weir law Q = (2/3) sqrt(2g) c_w b h^(3/2) (1 - (h_d/h)^3)^(1/3), solved by\n"
+      "compared with the weir law Q = (2/3) sqrt(2g) c_w b h^(3/2) (1 - (h_d/h)^3)^(1/3), solved "
+      "by\n"
       "bisection, where h_d is the program's energy level just downstream of the weir minus the\n"
       "crest (free flow when it lies below the crest). Free flow at five discharges with normal\n"
       "depth downstream; submerged flow with the tailwater raised by a downstream level.\n"
-      "Tolerance: 3 mm (the level search stops at 1 mm; the program writes (2/3) sqrt(2g) as 2.95).";
+      "Tolerance: 3 mm (the level search stops at 1 mm; the program writes (2/3) sqrt(2g) as "
+      "2.95).";
   Line ref = curve("weir law", 101), got = curve("RIVSIM", 0, 305);
-  struct Run { double q, tail; };  // tail: downstream level above the crest (-99 free)
+  struct Run {
+    double q, tail;
+  };  // tail: downstream level above the crest (-99 free)
   const double cw = 0.62, b = 10;
   for (Run r : {Run{5, -99}, Run{10, -99}, Run{17.11, -99}, Run{25, -99}, Run{40, -99},
                 Run{17.11, 0.5}, Run{17.11, 0.9}}) {
@@ -209,14 +230,19 @@ Case weir_heads() {
           return 2.0 / 3.0 * std::sqrt(2 * kG) * cw * b * std::pow(h, 1.5) * f - r.q;
         },
         std::max(hd, 0.0), 20);
-    const std::string what = "head, Q = " + num(r.q, 2) + (hd > 0 ? ", h_d = " + num(hd, 3) + " m" : ", free");
+    const std::string what =
+        "head, Q = " + num(r.q, 2) + (hd > 0 ? ", h_d = " + num(hd, 3) + " m" : ", free");
     k.rows.push_back({what, "m", href, hu, 0.003});
     if (hd <= 0) add(got, r.q, hu);
   }
   for (double q = 2; q <= 45; q += 1)
     add(ref, q, std::pow(q / (2.0 / 3.0 * std::sqrt(2 * kG) * cw * b), 2.0 / 3.0));
-  k.figures.push_back({"weir.png", "Free weir flow, crest 10 m, coefficient 0.62", "Discharge [m3/s]",
-                       "Head [m]", {ref, got}, 1});
+  k.figures.push_back({"weir.png",
+                       "Free weir flow, crest 10 m, coefficient 0.62",
+                       "Discharge [m3/s]",
+                       "Head [m]",
+                       {ref, got},
+                       1});
   return k;
 }
 
@@ -280,7 +306,8 @@ Case hydraulic_jump() {
     if (Model::depth(i) < hc) last = i;
   const double xgot = (last - 0.5) * dx;
   const int ib = static_cast<int>(xbreak / dx) + 1;
-  k.rows.push_back({"depth at the slope break (x = 200 m)", "m", hsup(xbreak), Model::depth(ib), 0.005});
+  k.rows.push_back(
+      {"depth at the slope break (x = 200 m)", "m", hsup(xbreak), Model::depth(ib), 0.005});
   k.rows.push_back({"depth before the jump", "m", hsup(xgot - dx / 2), Model::depth(last), 0.01});
   k.rows.push_back({"depth after the jump", "m", hn, Model::depth(std::min(last + 1, n)), 0.005});
   k.rows.push_back({"jump position", "m", xref, xgot, dx, 1});
@@ -293,8 +320,12 @@ Case hydraulic_jump() {
   add(seq, xref, hsup(xref));
   add(seq, xref, hn);
   for (int i = 1; i <= n; i += 3) add(got, (i - 1) * dx, Model::depth(i));
-  k.figures.push_back({"jump.png", "Hydraulic jump, 30 m3/s",
-                       "Distance [m]", "Depth [m]", {sup, seq, sub, got}, 5});
+  k.figures.push_back({"jump.png",
+                       "Hydraulic jump, 30 m3/s",
+                       "Distance [m]",
+                       "Depth [m]",
+                       {sup, seq, sub, got},
+                       5});
   return k;
 }
 
@@ -306,7 +337,9 @@ struct MacDonald {
   Trapezoid t{10, 0, 1 / 0.033};
   double q = 20, l = 1000, h0 = 1.2;
   double h(double x) const { return h0 * (1 + 0.5 * std::exp(-16 * std::pow(x / l - 0.5, 2))); }
-  double dh(double x) const { return h0 * 0.5 * std::exp(-16 * std::pow(x / l - 0.5, 2)) * (-32 / l) * (x / l - 0.5); }
+  double dh(double x) const {
+    return h0 * 0.5 * std::exp(-16 * std::pow(x / l - 0.5, 2)) * (-32 / l) * (x / l - 0.5);
+  }
   // Bed slope that makes h(x) the steady solution: S0 = Sf + (1 - c Fr^2) h',
   // c from the direction of the velocity change (energy form) or 1.
   double s0(double x, bool losses) const {
@@ -352,18 +385,21 @@ Case macdonald() {
       double s = 0;
       for (int j = 0; j < 20; ++j) {
         const double a = xa + j * hstep;
-        s += hstep / 6 * (md.s0(a, losses) + 4 * md.s0(a + hstep / 2, losses) + md.s0(a + hstep, losses));
+        s += hstep / 6 *
+             (md.s0(a, losses) + 4 * md.s0(a + hstep / 2, losses) + md.s0(a + hstep, losses));
       }
       zb += s;
       beds[i] = zb;
     }
-    for (int i = 1; i <= n; ++i) m.pos("R", static_cast<float>((i - 1) * 10), static_cast<float>(beds[i]));
+    for (int i = 1; i <= n; ++i)
+      m.pos("R", static_cast<float>((i - 1) * 10), static_cast<float>(beds[i]));
     m.value(0, kFlow, static_cast<float>(md.q), 1);
     m.value(n, kLevel, static_cast<float>(md.h(md.l)));
     if (!Model::backwater()) continue;
     double worst = 0, sum = 0;
     int iw = 1;
-    Line got = curve(losses ? "RIVSIM, energy form" : "RIVSIM, momentum form", 0, losses ? 305 : 202);
+    Line got =
+        curve(losses ? "RIVSIM, energy form" : "RIVSIM, momentum form", 0, losses ? 305 : 202);
     for (int i = 1; i <= n; ++i) {
       const double x = (i - 1) * 10.0, d = Model::depth(i) - md.h(x);
       sum += d * d;
@@ -388,8 +424,12 @@ Case macdonald() {
     add(zw, x, creach.zbed(i) + md.h(x));
     if (i % 2 == 1) add(zg, x, creach.zwl(i));
   }
-  k.figures.push_back({"macdonald_levels.png", "MacDonald benchmark: bed and water level",
-                       "Distance [m]", "Level [m]", {zb, zw, zg}, 0});
+  k.figures.push_back({"macdonald_levels.png",
+                       "MacDonald benchmark: bed and water level",
+                       "Distance [m]",
+                       "Level [m]",
+                       {zb, zw, zg},
+                       0});
   k.figures.push_back({"macdonald.png", "MacDonald benchmark: rectangle 10 m, n 0.033, 20 m3/s",
                        "Distance [m]", "Depth [m]", lines, 2});
   return k;
@@ -403,7 +443,8 @@ Case lateral_distribution() {
       "The lateral distribution method balances gravity, bed friction and lateral turbulent\n"
       "exchange with the eddy viscosity eps = c_v u* h. In a rectangle of constant depth h the\n"
       "square of the velocity, w = u^2, then obeys a linear equation, (c_v f h^2 / 2) w'' =\n"
-      "f^2 (w - U^2), with f = u*/u = sqrt(g) / (k h^(1/6)) and U the velocity far from the walls,\n"
+      "f^2 (w - U^2), with f = u*/u = sqrt(g) / (k h^(1/6)) and U the velocity far from the "
+      "walls,\n"
       "U^2 = g h S / f^2. The walls take the shear f^2 u^2 over their height, which gives\n"
       "w' = (2 f / (c_v h)) w at each wall, and the closed form\n"
       "u^2(y) = U^2 (1 - C cosh(lambda (y - B/2))), lambda^2 = 2 f / (c_v h^2),\n"
@@ -427,7 +468,8 @@ Case lateral_distribution() {
   int it = -1;
   vdis(1, static_cast<float>(h), static_cast<float>(s), it);
   const double f = std::sqrt(kG) / (kst * std::pow(h, 1.0 / 6.0));
-  const double u2 = kG * h * s / (f * f), lam = std::sqrt(2 * f / (cv * h * h)), kap = 2 * f / (cv * h);
+  const double u2 = kG * h * s / (f * f), lam = std::sqrt(2 * f / (cv * h * h)),
+               kap = 2 * f / (cv * h);
   const double c = kap / (lam * std::sinh(lam * b / 2) + kap * std::cosh(lam * b / 2));
   auto uref = [&](double y) { return std::sqrt(u2 * (1 - c * std::cosh(lam * (y - b / 2)))); };
   Line ref = curve("closed form", 101), got = curve("RIVSIM", 0, 305);
@@ -441,15 +483,22 @@ Case lateral_distribution() {
   for (double y = 0; y <= b; y += 0.05) add(ref, y, uref(y));
   for (double y = 0.0005; y < b; y += 0.001) qref += uref(y) * h * 0.001;
   const double qgot = ccs.conv * std::sqrt(s);
-  k.rows.push_back({"velocity at the centre", "m/s", uref(b / 2), ccs.ug((ccs.ng + 1) / 2), 0.01 * std::sqrt(u2)});
+  k.rows.push_back({"velocity at the centre", "m/s", uref(b / 2), ccs.ug((ccs.ng + 1) / 2),
+                    0.01 * std::sqrt(u2)});
   int j05 = 1;
   for (int j = 1; j <= ccs.ng; ++j)
     if (std::abs(ccs.yg(j) - off - 0.5) < std::abs(ccs.yg(j05) - off - 0.5)) j05 = j;
-  k.rows.push_back({"velocity 0.5 m from the wall", "m/s", uref(ccs.yg(j05) - off), ccs.ug(j05), 0.01 * std::sqrt(u2)});
-  k.rows.push_back({"largest deviation (y = " + num(yw, 2) + " m)", "m/s", 0, worst, 0.01 * std::sqrt(u2)});
+  k.rows.push_back({"velocity 0.5 m from the wall", "m/s", uref(ccs.yg(j05) - off), ccs.ug(j05),
+                    0.01 * std::sqrt(u2)});
+  k.rows.push_back(
+      {"largest deviation (y = " + num(yw, 2) + " m)", "m/s", 0, worst, 0.01 * std::sqrt(u2)});
   k.rows.push_back({"discharge", "m3/s", qref, qgot, 0.01 * qref, 2});
-  k.figures.push_back({"lateral.png", "Lateral distribution, rectangle 40 m, depth 2 m",
-                       "Lateral position [m]", "Velocity [m/s]", {ref, got}, 4});
+  k.figures.push_back({"lateral.png",
+                       "Lateral distribution, rectangle 40 m, depth 2 m",
+                       "Lateral position [m]",
+                       "Velocity [m/s]",
+                       {ref, got},
+                       4});
   return k;
 }
 

@@ -44,10 +44,12 @@ Case sediment_balance() {
   cbedevol.qsin = 2.0f * cap / 50.0f;
   auto stored = [&]() {
     double v = 0;
-    for (int n = 1; n <= nsec; ++n) v += cbedevol.dzb(n) * evol_width(n) * evol_cell(n) / cbedevol.porf;
+    for (int n = 1; n <= nsec; ++n)
+      v += cbedevol.dzb(n) * evol_width(n) * evol_cell(n) / cbedevol.porf;
     return v;
   };
-  Line net = {"entered minus left", {0}, {0}, 101, 0}, bed = {"stored in the bed", {0}, {0}, 0, 305};
+  Line net = {"entered minus left", {0}, {0}, 101, 0},
+       bed = {"stored in the bed", {0}, {0}, 0, 305};
   double vin = 0, vout = 0;
   Line prof = {"bed change after 48 h", {}, {}, 101, 305};
   for (int run = 1; run <= 4; ++run) {
@@ -60,8 +62,12 @@ Case sediment_balance() {
     k.rows.push_back({"bed volume after " + num(12.0 * run, 0) + " h", "m3", vin - vout, stored(),
                       1e-3 * vin, 2});
   }
-  k.figures.push_back({"sediment.png", "Sediment balance, gravel reach 20 m, load twice the capacity",
-                       "Time [h]", "Volume [m3]", {net, bed}, 1});
+  k.figures.push_back({"sediment.png",
+                       "Sediment balance, gravel reach 20 m, load twice the capacity",
+                       "Time [h]",
+                       "Volume [m3]",
+                       {net, bed},
+                       1});
   return k;
 }
 
@@ -128,14 +134,20 @@ Case mixing_balance() {
     add_point(ref, x / 1000, w / u * std::exp(-kdecay * (x - (nload - 1) * dx) / u));
   const double released = w * tend * 3600;
   const double steady = w / kdecay * (1 - std::exp(-kdecay * len / u));
-  k.rows.push_back({"mass released", "kg", released / 1000, mixbal.released / 1000, 1e-6 * released, 2});
+  k.rows.push_back(
+      {"mass released", "kg", released / 1000, mixbal.released / 1000, 1e-6 * released, 2});
   k.rows.push_back({"mass held in the reach", "kg", steady / 1000, held / 1000, 2e-5 * steady, 2});
   k.rows.push_back({"released - held - outflow - decayed", "kg", 0,
-                    (mixbal.released - held - mixbal.outflow - mixbal.lost) / 1000, 1e-6 * released, 2});
+                    (mixbal.released - held - mixbal.outflow - mixbal.lost) / 1000, 1e-6 * released,
+                    2});
   cmixing.decay = 0;
   cunit.tstart = 0;
-  k.figures.push_back({"mixing.png", "Decaying load, 50 g/s, k = 1e-4 1/s, after 8 h", "Distance [km]",
-                       "Mass [g/m]", {ref, conc}, 2});
+  k.figures.push_back({"mixing.png",
+                       "Decaying load, 50 g/s, k = 1e-4 1/s, after 8 h",
+                       "Distance [km]",
+                       "Mass [g/m]",
+                       {ref, conc},
+                       2});
   return k;
 }
 

@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
   why = riv::read_rxres(path, d);
   if (!why.empty()) return fail(path, why);
   for (const std::string& line : riv::read_rxres(path)) std::puts(line.c_str());
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return fail("standard output", std::strerror(errno));
+  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+    return fail("standard output", std::strerror(errno));
   if (d.end_markers < 2)
     return fail(path, "end markers missing: the file ends after record " +
                           std::to_string(d.states.empty() ? 3 : d.states.back().record) +
