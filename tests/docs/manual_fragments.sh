@@ -5,11 +5,7 @@
 # the channel section T of the manual, "@opt" passes options, "file=NAME"
 # only writes the block to NAME for the blocks after it (include files).
 set -u
-exe=$1
-src=$2
-d=$(mktemp -d)
-trap 'rm -rf "$d"' EXIT
-cd "$d"
+source "$2/tests/lib/run.bash"
 cat >prelude_T.txt <<'T'
 >>section
 cs 'T' 0.0 /
@@ -18,7 +14,6 @@ cs 'T' 0.0 /
   10.0  100.0
   18.0  104.0
 T
-fail=0
 n=0
 for md in "$src"/docs/manual/*.md; do
   # Split the file into numbered blocks with their fence words.

@@ -3,13 +3,7 @@
 # option @flood selects the flood hydrograph of the reach, and an input with
 # faults ends "rivsim --check" with status 2 and the faults in the listing.
 set -u
-exe=$1
-src=$2
-d=$(mktemp -d)
-trap 'rm -rf "$d"' EXIT
-cd "$d"
-fail=0
-fails() { echo "FAIL: $*"; fail=1; }
+source "$2/tests/lib/run.bash"
 has() { grep -qF -- "$1" out || fails "listing of $2 lacks: $1"; }
 
 "$exe" --check "$src/examples/reach/river.txt" @flood </dev/null >stdout.txt 2>&1 ||

@@ -5,13 +5,7 @@
 # and the exit statuses 0 (File, eXit), 2 (a script answer that does not fit)
 # and 3 (script used up while the program waits).
 set -u
-exe=$1
-src=$2
-d=$(mktemp -d)
-trap 'rm -rf "$d"' EXIT
-cd "$d"
-fail=0
-fails() { echo "FAIL: $*"; fail=1; }
+source "$2/tests/lib/run.bash"
 # run WANT SCRIPT-TEXT ARGS...: a headless run with the script given inline.
 run() {
   local want=$1 text=$2

@@ -5,14 +5,8 @@
 # run, and rivsim-dump on devices and cut files. Nothing may hang, crash,
 # lose data or report success after a failure.
 set -u
-exe=$1
-src=$2
+source "$2/tests/lib/run.bash"
 dump=$(dirname "$exe")/rivsim-dump
-d=$(mktemp -d)
-trap 'rm -rf "$d"' EXIT
-cd "$d"
-fail=0
-fails() { echo "FAIL: $*"; fail=1; }
 has() { grep -qF -- "$2" "$1" || fails "$1 lacks: $2"; }
 # check WANT ARGS...: rivsim --check ARGS ends with status WANT.
 check() {

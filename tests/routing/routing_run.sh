@@ -3,13 +3,7 @@
 # without a downstream condition ends the run, not the session. (The flood
 # routed through the bundled example is compared by the golden regression.)
 set -u
-exe=$1
-src=$2
-d=$(mktemp -d)
-trap 'rm -rf "$d"' EXIT
-cd "$d"
-fail=0
-fails() { echo "FAIL: $*"; fail=1; }
+source "$2/tests/lib/run.bash"
 cp "$src"/examples/reach/river.txt "$src"/examples/reach/sections.txt .
 
 # Without the rating curve the branch has no downstream condition: the
