@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "model/model.hpp"
+#include "model/builder.hpp"
 
 namespace riv::test {
 
@@ -11,14 +11,7 @@ namespace riv::test {
 // bits, stored as section isec from the current section record.
 inline void store_profile(int isec, const std::vector<float>& y, const std::vector<float>& z,
                           const std::vector<int>& cls = {}, int kind = 0) {
-  ccs.np = static_cast<int>(y.size());
-  for (int i = 1; i <= ccs.np; ++i) {
-    ccs.ysec(i) = y[i - 1];
-    ccs.zsec(i) = z[i - 1];
-    ccs.iclass(i) = cls.empty() ? 1 : cls[i - 1];
-  }
-  ccs.kind = kind;
-  cswrite(isec);
+  ModelBuilder::store(isec, y, z, cls, kind);
 }
 
 }  // namespace riv::test

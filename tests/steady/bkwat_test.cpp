@@ -278,7 +278,7 @@ TEST_F(Backwater, RepeatRunsKeepTablesUntilTheModelChanges) {
       [] { creach.dzsec(10) += 0.3f; },  // shifted section
       [] { ccs.kstl(1) = 45.0f; },       // roughness class
       [&] {
-        test::store_profile(isec, {0, 8, 14, 22}, {5, 0, 0, 5});
+        store(isec, {0, 8, 14, 22}, {5, 0, 0, 5});
       },  // new reading of C
   };
   for (const auto& change : changes) {
