@@ -625,11 +625,60 @@ void plain_rows(const SegTable& seg, int nt, float dzt, float zoff, float zc) {
   }
 }
 
+// Whether no point of the loaded profile lies left of the one before.
+bool profile_ascends() {
+  const Ccs& c = ccs;
+  for (int i = 2; i <= c.np; ++i)
+    if (c.ysec(i - 1) > c.ysec(i)) return false;
+  return true;
+}
+
+// Rows 2..nt of a compound section, levels zc + dzt, zc + 2 dzt, ... The
+// lateral solves of an ascending profile go kLatRows rows at a time; a
+// group with a row that needs the single solve (it would print a message,
+// or its grid differs) is done row by row, and the last row always so,
+// leaving the grid of the top of the table in the section record.
+void compound_rows(int isec, const SegTable& seg, int nt, float dzt, float zoff, float zc,
+                   int& itmax) {
+  Ccs& c = ccs;
+  const bool batch = seg.usable && profile_ascends();
+  int i = 2;
+  while (i <= nt) {
+    const int nb = batch && i < nt ? std::min(kLatRows, nt - i) : 1;
+    float zl[kLatRows];
+    int il[kLatRows], ir[kLatRows];
+    for (int r = 0; r < nb; ++r) {
+      zl[r] = (zc += dzt);
+      if (seg.usable) wet_range(seg, zl[r], il[r], ir[r]);
+    }
+    LatRow rows[kLatRows];
+    if (batch && i < nt && vdis_rows(nb, zl, il, ir, 0.001f, seg.k15, seg.zlow, rows)) {
+      for (int r = 0; r < nb; ++r) {
+        c.area = rows[r].area;
+        c.wtop = rows[r].wtop;
+        c.perim = rows[r].perim;
+        c.conv = rows[r].conv;
+        itmax = std::max(itmax, rows[r].it);
+        store_row(i++, zoff, zl[r]);
+      }
+      continue;
+    }
+    for (int r = 0; r < nb; ++r) {
+      int it = 0;
+      if (i == nt || !seg.usable)
+        vdis_k(isec, zl[r], 0.001f, it, seg.k15);
+      else
+        vdis_range(isec, zl[r], 0.001f, it, seg.k15, il[r], ir[r], seg.zlow);
+      itmax = std::max(itmax, it);
+      store_row(i++, zoff, zl[r]);
+    }
+  }
+}
+
 }  // namespace
 
 void cstab(int isec, float zoff, float dzb, int& itmax) {
   static SegTable seg;  // level-independent values of the loaded section
-  const float* k15 = seg.k15;
   Ccs& c = ccs;
   csrea(isec, dzb);
   itmax = 0;
@@ -650,19 +699,7 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
     plain_rows(seg, nt, dzt, zoff, zc);
     return;
   }
-  for (int i = 2; i <= nt; ++i) {
-    zc += dzt;
-    int it = 0;
-    if (i == nt || !seg.usable) {
-      vdis_k(isec, zc, 0.001f, it, k15);
-    } else {
-      int il, ir;
-      wet_range(seg, zc, il, ir);
-      vdis_range(isec, zc, 0.001f, it, k15, il, ir, seg.zlow);
-    }
-    itmax = std::max(itmax, it);
-    store_row(i, zoff, zc);
-  }
+  compound_rows(isec, seg, nt, dzt, zoff, zc, itmax);
 }
 
 }  // namespace riv
