@@ -587,6 +587,16 @@ void store_row(int i, float zoff, float zc) {
   c.rtab(i) = c.perim > 0.0f ? c.area / c.perim : 0.0f;
 }
 
+// Row i of the table from the properties of a lateral solve.
+void store_row_of(int i, float zoff, float zc, const LatRow& row) {
+  Ccs& c = ccs;
+  c.ztab(i) = zoff + zc;
+  c.atab(i) = row.area;
+  c.btab(i) = row.wtop;
+  c.ktab(i) = row.conv;
+  c.rtab(i) = row.perim > 0.0f ? row.area / row.perim : 0.0f;
+}
+
 // Rows 2..nt of a plain section, levels zc + dzt, zc + 2 dzt, ... A row
 // without flow is done by cscnv_k, which may move its level (and so the
 // levels of the rows above): the rows computed with it are then dropped.
@@ -629,22 +639,21 @@ void plain_rows(const SegTable& seg, int nt, float dzt, float zoff, float zc) {
 bool profile_ascends() {
   const Ccs& c = ccs;
   for (int i = 2; i <= c.np; ++i)
-    if (c.ysec(i - 1) > c.ysec(i)) return false;
+    if (!(c.ysec(i - 1) <= c.ysec(i))) return false;
   return true;
 }
 
 // Rows 2..nt of a compound section, levels zc + dzt, zc + 2 dzt, ... The
 // lateral solves of an ascending profile go kLatRows rows at a time; a
 // group with a row that needs the single solve (it would print a message,
-// or its grid differs) is done row by row, and the last row always so,
-// leaving the grid of the top of the table in the section record.
+// or its grid differs) is done row by row. The top row leaves its grid in
+// the section record.
 void compound_rows(int isec, const SegTable& seg, int nt, float dzt, float zoff, float zc,
                    int& itmax) {
-  Ccs& c = ccs;
   const bool batch = seg.usable && profile_ascends();
   int i = 2;
   while (i <= nt) {
-    const int nb = batch && i < nt ? std::min(kLatRows, nt - i) : 1;
+    const int nb = batch ? std::min(kLatRows, nt - i + 1) : 1;
     float zl[kLatRows];
     int il[kLatRows], ir[kLatRows];
     for (int r = 0; r < nb; ++r) {
@@ -652,14 +661,11 @@ void compound_rows(int isec, const SegTable& seg, int nt, float dzt, float zoff,
       if (seg.usable) wet_range(seg, zl[r], il[r], ir[r]);
     }
     LatRow rows[kLatRows];
-    if (batch && i < nt && vdis_rows(nb, zl, il, ir, 0.001f, seg.k15, seg.zlow, rows)) {
+    const int top = nt - i < nb ? nt - i : -1;  // the top row among these
+    if (batch && vdis_rows(nb, zl, il, ir, 0.001f, seg.k15, seg.zlow, rows, top)) {
       for (int r = 0; r < nb; ++r) {
-        c.area = rows[r].area;
-        c.wtop = rows[r].wtop;
-        c.perim = rows[r].perim;
-        c.conv = rows[r].conv;
         itmax = std::max(itmax, rows[r].it);
-        store_row(i++, zoff, zl[r]);
+        store_row_of(i++, zoff, zl[r], rows[r]);
       }
       continue;
     }

@@ -165,13 +165,19 @@ void grid_bed_and_roughness(const Grid& gr, const float* k15, bool asc, const La
   float sl;
   int ist;
   int ip = il;  // first point of the range beyond yg(j) in the grid direction
+  const float span = static_cast<float>(ir - il);
+  const float per_y = ys[npr - 1] > ys[0] ? 1.0f / (ys[npr - 1] - ys[0]) : 0.0f;
   float k_last = -1.0f, k15_last = 0.0f;  // power of the last Strickler value
   for (int j = 1; j <= ng; ++j) {
     const float xp = a.yg[j - 1];
     if (asc) {
-      // The grid ascends with the profile: one walk finds the first point
-      // beyond yg(j), the interval before it holds yg(j) (the values of
-      // rmint).
+      // The grid ascends with the profile: the first point beyond yg(j),
+      // searched from where evenly spaced points would put it; the interval
+      // before it holds yg(j) (the values of rmint).
+      float t = (xp - ys[0]) * per_y;
+      t = t > 0.0f ? std::min(t, 1.0f) : 0.0f;  // also for a position not a number
+      ip = std::clamp(il + static_cast<int>(t * span), il, ir + 1);
+      while (ip > il && y1[ip - 1] > xp) --ip;
       while (ip <= ir && y1[ip] <= xp) ++ip;
       if (xp < ys[0] - kEndTol) {
         a.zg[j - 1] = zs[0];
@@ -420,7 +426,8 @@ struct RowWork {
   M2 dry[kPairs * mxgrid];  // no flow at the point
   // Fixed during the iterations, of the interval to the right of a point:
   // sqrt(h(j) h(j+1)), |y(j+1) - y(j)|, and whether it exchanges at all.
-  V2 rt[kPairs * mxgrid], dy[kPairs * mxgrid];
+  // The gravity term g h S dy of the point.
+  V2 rt[kPairs * mxgrid], dy[kPairs * mxgrid], gh[kPairs * mxgrid];
   M2 ex[kPairs * mxgrid];
 };
 RowWork rw;
@@ -435,13 +442,17 @@ Lat row_lat(int l) {
 inline V2 splat(double v) { return V2{v, v}; }
 inline V2 vabs(V2 v) { return v < 0.0 ? -v : v; }
 
-// The parts of the exchange that stay fixed during the iterations.
-void exchange_geometry(int ng) {
+// The parts of the residual that stay fixed during the iterations (slope
+// s, grid spacings dyl of the rows).
+void fixed_terms(int ng, double s, const V2* dyl) {
   constexpr int K = kPairs;
   RowWork& w = rw;
-  for (int j = 0; j + 1 < ng; ++j) {
+  const V2 g = splat(cunit.grav), sv = splat(s);
+  for (int j = 0; j < ng; ++j) {
     for (int v = 0; v < K; ++v) {
       const int x = j * K + v;
+      w.gh[x] = g * w.h[x] * sv * dyl[v];
+      if (j + 1 == ng) continue;
       const V2 dy = vabs(w.y[x + K] - w.y[x]);
       const V2 hh = w.h[x] * w.h[x + K];
       w.rt[x] = V2{std::sqrt(hh[0]), std::sqrt(hh[1])};
@@ -452,13 +463,19 @@ void exchange_geometry(int ng) {
   }
 }
 
-// The exchange operator of diff_t (velocities in double) for every row.
-void diff_rows(int ng) {
+// v where the mask is clear, +0 where it is set.
+inline V2 unless(M2 m, V2 v) { return reinterpret_cast<V2>(~m & reinterpret_cast<M2>(v)); }
+
+// The exchange operator of diff_t (velocities in double) and the gravity
+// and friction of the Newton residual, for every row in one pass; res: the
+// sum of the residual magnitudes of each row. The terms of the residual are
+// added in the order of the single solve.
+void residual_rows(int ng, V2* res) {
   constexpr int K = kPairs;
   RowWork& w = rw;
-  const V2 zero = splat(0.0), one = splat(1.0), half = splat(0.5);
+  const V2 zero = splat(0.0), one = splat(1.0), half = splat(0.5), two = splat(2.0);
   V2 cp[K], dp[K];
-  for (int v = 0; v < K; ++v) cp[v] = dp[v] = zero;
+  for (int v = 0; v < K; ++v) cp[v] = dp[v] = res[v] = zero;
   for (int j = 0; j < ng; ++j) {
     const bool last = j == ng - 1;
     for (int v = 0; v < K; ++v) {
@@ -467,45 +484,40 @@ void diff_rows(int ng) {
       if (!last) {
         du = w.u[x + K] - w.u[x];
         // c = sqrt(h h') (eps + eps') / 2 / dy (the halving as a product: same value)
-        c = w.ex[x] ? w.rt[x] * (w.eps[x] + w.eps[x + K]) * half / w.dy[x] : zero;
+        c = unless(~w.ex[x], w.rt[x] * (w.eps[x] + w.eps[x + K]) * half / w.dy[x]);
       }
       const M2 dry = w.dry[x];
-      if (j > 0) w.m3[x - K] = dry ? zero : -cp[v];
-      w.m2[x] = dry ? one : c + cp[v];
-      if (!last) w.m1[x + K] = dry ? zero : -c;
-      w.r[x] = dry ? zero : c * du - cp[v] * dp[v];
-      cp[v] = dry ? zero : c;
-      dp[v] = dry ? zero : du;
-    }
-  }
-}
-
-// Gravity and friction of the Newton residual for every row; res: the sum
-// of the residual magnitudes of each row.
-void residual_rows(int ng, double s, const V2* dy, V2* res) {
-  constexpr int K = kPairs;
-  RowWork& w = rw;
-  const V2 g = splat(cunit.grav), sv = splat(s), two = splat(2.0), zero = splat(0.0);
-  for (int v = 0; v < K; ++v) res[v] = zero;
-  for (int j = 0; j < ng; ++j) {
-    for (int v = 0; v < K; ++v) {
-      const int x = j * K + v;
+      if (j > 0) w.m3[x - K] = unless(dry, -cp[v]);
+      if (!last) w.m1[x + K] = unless(dry, -c);
+      // r = g h S dy + exchange - (u f)^2 p; the diagonal takes d/du of the friction
       const V2 uf = w.u[x] * w.f[x];
       const V2 p = w.p[x];
-      const M2 dry = w.dry[x];
-      // r = g h S dy + exchange - (u f)^2 p; the diagonal takes d/du of the friction
-      w.m2[x] = dry ? w.m2[x] : w.m2[x] + two * uf * w.f[x] * p;
-      w.r[x] = dry ? w.r[x] : g * w.h[x] * sv * dy[v] + w.r[x] - uf * uf * p;
-      res[v] += dry ? zero : vabs(w.r[x]);
+      w.m2[x] = dry ? one : c + cp[v] + two * uf * w.f[x] * p;
+      w.r[x] = unless(dry, w.gh[x] + (c * du - cp[v] * dp[v]) - uf * uf * p);
+      res[v] += vabs(w.r[x]);
+      cp[v] = unless(dry, c);
+      dp[v] = unless(dry, du);
     }
   }
 }
 
-// mmtri for every row; false when a row still iterating (mask active)
-// meets a zero or vanishing pivot (the single-row path reports it).
-bool mmtri_rows(int ng, const M2* active) {
+// The Newton step of the rows still iterating (mask active): mmtri for
+// every row, each velocity moved by its correction as soon as that is known
+// (back substitution) and the eddy viscosity updated with it. False when such
+// a row meets a zero or vanishing pivot (the single-row path reports it).
+bool step_rows(int ng, const M2* active) {
   constexpr int K = kPairs;
   RowWork& w = rw;
+  const F2 cv = {ccs.cvdef, ccs.cvdef}, visc = {cunit.visc, cunit.visc};
+  // u += du; eps = u* cv h + visc in single precision, u* = u f
+  auto move = [&w, cv, visc, active](int x, int v) {
+    const M2 go = active[v] & ~w.dry[x];
+    const V2 u = w.u[x] + w.r[x];
+    const F2 us = __builtin_convertvector(u * w.f[x], F2);
+    const F2 e = us * cv * __builtin_convertvector(w.h[x], F2) + visc;
+    w.u[x] = go ? u : w.u[x];
+    w.eps[x] = go ? __builtin_convertvector(e, V2) : w.eps[x];
+  };
   M2 bad = {0, 0};
   V2 bet[K];
   for (int v = 0; v < K; ++v) {
@@ -522,8 +534,14 @@ bool mmtri_rows(int ng, const M2* active) {
       w.r[x] = (w.r[x] - w.m3[x - K] * w.r[x - K]) / bet[v];
     }
   }
-  for (int j = ng - 2; j >= 0; --j)
-    for (int v = 0; v < K; ++v) w.r[j * K + v] -= w.gam[(j + 1) * K + v] * w.r[(j + 1) * K + v];
+  for (int v = 0; v < K; ++v) move((ng - 1) * K + v, v);
+  for (int j = ng - 2; j >= 0; --j) {
+    for (int v = 0; v < K; ++v) {
+      const int x = j * K + v;
+      w.r[x] -= w.gam[x + K] * w.r[x + K];
+      move(x, v);
+    }
+  }
   return !(bad[0] || bad[1]);
 }
 
@@ -533,8 +551,6 @@ bool mmtri_rows(int ng, const M2* active) {
 // no convergence, a residual not finite, a vanishing pivot.
 bool newton_rows(int ng, float s, const float* dyl, const double* gas, int* itl) {
   constexpr int K = kPairs;
-  RowWork& w = rw;
-  const F2 cvv = {ccs.cvdef, ccs.cvdef}, viscv = {cunit.visc, cunit.visc};
   V2 dy[K], res[K];
   M2 active[K];
   for (int v = 0; v < K; ++v) {
@@ -542,23 +558,10 @@ bool newton_rows(int ng, float s, const float* dyl, const double* gas, int* itl)
     active[v] = M2{-1, -1};
   }
   int left = kLatRows;
-  exchange_geometry(ng);
+  fixed_terms(ng, s, dy);
   for (int it = 1; it <= maxitv && left > 0; ++it) {
-    diff_rows(ng);
-    residual_rows(ng, s, dy, res);
-    if (!mmtri_rows(ng, active)) return false;
-    for (int j = 0; j < ng; ++j) {
-      for (int v = 0; v < K; ++v) {
-        const int x = j * K + v;
-        const M2 go = active[v] & ~w.dry[x];
-        const V2 u = w.u[x] + w.r[x];
-        // eps = u* cv h + visc in single precision, u* = u f
-        const F2 us = __builtin_convertvector(u * w.f[x], F2);
-        const F2 e = us * cvv * __builtin_convertvector(w.h[x], F2) + viscv;
-        w.u[x] = go ? u : w.u[x];
-        w.eps[x] = go ? __builtin_convertvector(e, V2) : w.eps[x];
-      }
-    }
+    residual_rows(ng, res);
+    if (!step_rows(ng, active)) return false;
     for (int l = 0; l < kLatRows; ++l) {
       if (!active[l / 2][l % 2]) continue;
       itl[l] = it;
@@ -608,10 +611,36 @@ bool set_up_row(int l, float zw, int il, int ir, float s, const float* k15, floa
   return true;
 }
 
+// The section record as vdis_k leaves it after the solve of row l at level
+// zw: depths and dry flags of the profile, then the grid and its values.
+void keep_row(int l, float zw, int ng, const LatSums& sum) {
+  constexpr int K = kPairs;
+  Ccs& c = ccs;
+  const RowWork& w = rw;
+  int il, ir;
+  csdry(c.zsec.data(), c.np, zw, il, ir);
+  c.ng = ng;
+  for (int j = 0; j < ng; ++j) {
+    const int x = j * K + l / 2, e = l % 2;
+    const bool fl = w.wfl[l][j] == 1;
+    c.yg(j + 1) = w.yg[l][j];
+    c.zg(j + 1) = w.zg[l][j];
+    c.rkg(j + 1) = w.rkg[l][j];
+    c.rvg(j + 1) = w.rvg[l][j];
+    c.ug(j + 1) = w.ug[l][j];
+    c.usg(j + 1) = fl ? w.usg[l][j] : static_cast<float>(w.u[x][e] * w.f[x][e]);
+    c.epsg(j + 1) = fl ? w.epsg[l][j] : static_cast<float>(w.eps[x][e]);
+    c.acum(j + 1) = w.acum[l][j];
+    c.qcum(j + 1) = w.qcum[l][j];
+  }
+  csdry(c.zg.data(), ng, zw, il, ir);
+  put_sums(sum);
+}
+
 }  // namespace
 
 bool vdis_rows(int n, const float* zw, const int* il, const int* ir, float slope,
-               const float* k15, float zlow, LatRow* out) {
+               const float* k15, float zlow, LatRow* out, int keep) {
   constexpr int K = kLatRows;
   RowWork& w = rw;
   if (n < 1 || n > K || !(slope > 0.0f && std::isfinite(slope))) return false;
@@ -640,6 +669,7 @@ bool vdis_rows(int n, const float* zw, const int* il, const int* ir, float slope
     integrate(gr[l], slope, true, row_lat(l), sum[l]);
     out[l] = {sum[l].area, sum[l].wtop, sum[l].perim, sum[l].conv, itl[l]};
   }
+  if (keep >= 0 && keep < n) keep_row(keep, zw[keep], ng, sum[keep]);
   return true;
 }
 
