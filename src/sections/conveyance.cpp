@@ -289,6 +289,29 @@ void seg_lengths(SegTable& t) {
   }
 }
 
+// d[k * step] = op over s[0], s[step], ..., s[k * step] for k = 0..n-1, in
+// four stretches scanned side by side (independent chains), each then
+// joined with the extreme of the stretches before it.
+template <class Op>
+void running(const float* s, float* d, int n, int step, Op op) {
+  if (n <= 0) return;
+  const int q = (n + 3) / 4;
+  float e[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  for (int k = 0; k < q; ++k) {
+    for (int p = 0; p < 4; ++p) {
+      const int i = p * q + k;
+      if (i >= n) continue;
+      e[p] = k == 0 ? s[i * step] : op(e[p], s[i * step]);
+      d[i * step] = e[p];
+    }
+  }
+  for (int p = 1; p < 4 && p * q < n; ++p) {
+    const float before = d[(p * q - 1) * step];
+    const int end = std::min(n, (p + 1) * q);
+    for (int i = p * q; i < end; ++i) d[i * step] = op(before, d[i * step]);
+  }
+}
+
 void seg_table(SegTable& t) {
   const Ccs& c = ccs;
   const float* z = c.zsec.data();
@@ -305,15 +328,14 @@ void seg_table(SegTable& t) {
   const int n = c.np;
   t.usable = n > 1;
   for (int i = 0; i < n; ++i) t.usable = t.usable && !std::isnan(z[i]);
-  // The running extremes kept in a register (no store-to-load chain).
-  float e = 0.0f;
-  for (int i = 2; i <= n; ++i) t.lo_from2[i - 1] = e = i == 2 ? z[1] : std::min(e, z[i - 1]);
-  for (int i = n - 1; i >= 1; --i)
-    t.lo_to_end[i - 1] = e = i == n - 1 ? z[i - 1] : std::min(e, z[i - 1]);
-  for (int i = t.imin - 1; i >= 1; --i)
-    t.hi_to_min[i - 1] = e = i == t.imin - 1 ? z[i - 1] : std::max(e, z[i - 1]);
-  for (int i = t.imin + 1; i <= n; ++i)
-    t.hi_from_min[i - 1] = e = i == t.imin + 1 ? z[i - 1] : std::max(e, z[i - 1]);
+  // Running extremes (they are compared only, so the order in which they
+  // are formed does not matter).
+  const auto lo = [](float a, float b) { return std::min(a, b); };
+  const auto hi = [](float a, float b) { return std::max(a, b); };
+  running(z + 1, t.lo_from2 + 1, n - 1, 1, lo);                // points 2..i
+  running(z + n - 2, t.lo_to_end + n - 2, n - 1, -1, lo);       // points i..np-1
+  running(z + t.imin - 2, t.hi_to_min + t.imin - 2, t.imin - 1, -1, hi);  // i..imin-1
+  running(z + t.imin, t.hi_from_min + t.imin, n - t.imin, 1, hi);         // imin+1..i
 }
 
 // First k of lo..hi where pred(k) holds, pred being false then true along
