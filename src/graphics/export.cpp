@@ -16,6 +16,7 @@
 #include "graphics/graphics.hpp"
 #include "graphics/keep.hpp"
 #include "input/fformat.hpp"
+#include "input/notify.hpp"
 #include "input/stop.hpp"
 #include "input/units.hpp"
 
@@ -43,6 +44,17 @@ std::string why(std::string text) {
   while (!text.empty() && text.back() == '\n') text.pop_back();
   return e != 0 ? text + " " + std::strerror(e) : text;
 }
+
+// The name of the set without an extension, as shapelib takes it: "river.shp"
+// and "river" both write river.shp, river.shx and river.dbf.
+std::string shape_base(const std::string& name) {
+  const size_t slash = name.find_last_of('/');
+  const size_t dot = name.find_last_of('.');
+  const size_t from = slash == std::string::npos ? 1 : slash + 1;
+  return dot != std::string::npos && dot >= from ? name.substr(0, dot) : name;
+}
+
+constexpr const char* kShapeParts[3] = {".shp", ".shx", ".dbf"};
 
 // ---- The arc builder ----
 constexpr int kMaxNodes = 39999;
@@ -166,6 +178,8 @@ bool shape_open() {
   std::string_view v = values[2].view();
   if (v.size() > 1 && v[0] == '|' && v[1] >= '1' && v[1] <= '3') geometry = v[1] - '0';
   grcomt.SHPNGR = name;
+  for (const char* part : kShapeParts)
+    if (iiguard(shape_base(name) + part)) return false;
   if (grshape_start(name, values[1].trimmed(), geometry)) return true;
   // The plot and the session go on; the message line says why.
   grmesg("Shapefile not written: " + g_error);

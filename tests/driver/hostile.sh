@@ -74,6 +74,30 @@ X" m.txt
   cmp -s sections.txt sections.before || fails "include file changed by >$target"
   cp sections.before sections.txt
 done
+# Bed-evolution write files and a saved table named like the model (also as
+# "./m.txt" or through a link) are refused with a message; nothing written.
+ln -sf sections.txt link.txt
+sed "s#^write 5.0 .*#write 5.0 './m.txt'\nwrite 3.0 link.txt#" river.txt >m.txt
+cp m.txt before.txt
+script 0 "B
+E
+duration=10
+time step=1
+D
+X
+B
+W
+T
+./m.txt
+D
+F
+X" m.txt
+has stdout.txt "File of the model, not overwritten: link.txt"
+[ "$(grep -c "not overwritten: ./m.txt" stdout.txt)" -eq 2 ] || fails "write file or table not refused"
+cmp -s m.txt before.txt || fails "model changed by a write request or a saved table"
+cmp -s sections.txt sections.before || fails "include file changed through a link"
+cp sections.before sections.txt
+cp sections.before sections.txt
 
 # A full disk: the saved table fails with its reason and the run with status 4.
 script 4 "B
