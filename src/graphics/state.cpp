@@ -195,8 +195,7 @@ void finish_file_mode() {
     case 10:
       if (grhooks.shape_segm) grhooks.shape_segm(0, 0, 0, 0, 0, 0, 0);
       c.ISHMGR = 1;
-      msg =
-          grshape_error().empty() ? "Shapefile done" : "Shapefile not written: " + grshape_error();
+      msg = grshape_end();
       break;
     default:
       fwrite(c.JDV1GR, "('END')");

@@ -134,8 +134,9 @@ F
 X" river.txt
 has stdout.txt "Syntax error in: bad.kep"
 
-# A shapefile into a missing folder: the reason, and the session goes on.
-script 0 "B
+# A shapefile into a missing folder: the reason, the session goes on, the
+# run ends with the status of a failed write.
+script 4 "B
 W
 P
 H
@@ -147,7 +148,8 @@ X
 D
 F
 X" river.txt
-has stdout.txt "Shapefile not written: DBFCreate(nodir/x) failed. No such file or directory"
+has stdout.txt "Error writing: nodir/x.shp: No such file or directory"
+has stderr.txt "rivsim: cannot write nodir/x.shp: No such file or directory"
 
 # A second run in the folder stops at once and touches nothing.
 if command -v flock >/dev/null; then
