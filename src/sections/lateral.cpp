@@ -6,6 +6,7 @@
 // integrated discharge gives the section's conveyance.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "input/notify.hpp"
 #include "input/input.hpp"
@@ -208,10 +209,25 @@ void grid_bed_and_roughness(const Grid& gr, const float* k15, bool asc, const La
   }
 }
 
+// x^e remembering the last argument: along a grid the same friction values
+// come back again and again (the same power of the same number).
+struct LastPower {
+  float e;  // the exponent
+  float x = std::numeric_limits<float>::quiet_NaN(), r = 0.0f;
+  float operator()(float v) {
+    if (!(v == x)) {
+      x = v;
+      r = std::pow(v, e);
+    }
+    return r;
+  }
+};
+
 // Cell perimeters and composite friction of bottom and side walls (walls
 // carry the neighbours' values; updated in place from left to right), and
 // the area, width and perimeter of the wet grid.
 void cell_geometry(const Grid& gr, float zw, const Lat& a, LatSums& sum) {
+  LastPower pow15{1.5f}, pow23{0.66667f};
   const int ng = gr.ng;
   const float dy = gr.dy;
   float area = 1e-10f;
@@ -237,7 +253,7 @@ void cell_geometry(const Grid& gr, float zw, const Lat& a, LatSums& sum) {
     if (wl > 0.0f) {
       const float kl = a.rkg[jl - 1];
       if (kl > 0.0f)
-        den += wl / std::pow(kl, 1.5f);
+        den += wl / pow15(kl);
       else
         none = true;
     }
@@ -247,7 +263,7 @@ void cell_geometry(const Grid& gr, float zw, const Lat& a, LatSums& sum) {
       else
         none = true;
     }
-    a.rkg[j - 1] = (none || !(den > 0.0f)) ? 0.0f : std::pow((wl + dy + wrr) / den, 0.66667f);
+    a.rkg[j - 1] = (none || !(den > 0.0f)) ? 0.0f : pow23((wl + dy + wrr) / den);
     area += dy * a.hp[j - 1];
     wtop += dy;
     perim += p;
