@@ -46,4 +46,11 @@ void iiopn(int unit, std::span<char> name, std::span<char> directory, int& mode)
   g_notifier.open_file(unit, name, directory, mode);
 }
 
+bool iiguard(std::string_view name) {
+  const std::string_view n = trim_right(name);
+  if (!uprotected(n)) return false;
+  iimesg("File of the model, not overwritten: " + std::string(n));
+  return true;
+}
+
 }  // namespace riv

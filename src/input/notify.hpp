@@ -26,5 +26,10 @@ void set_notifier(const Notifier& n);
 void iimesg(std::string_view text);
 void iibeam(int i, int n, std::string_view text);
 void iiopn(int unit, std::span<char> name, std::span<char> directory, int& mode);
+// True when an output may not be written under `name` because that file is
+// the model, a file the model reads or a file held open (the listing, the
+// section store, a bed-evolution write file); the message line says so.
+// Every output whose name the user chooses asks here before writing.
+bool iiguard(std::string_view name);
 
 }  // namespace riv
