@@ -22,18 +22,6 @@ double align_start(double start, float step) {
   return (q <= 0 && q != t ? t - 1 : t) * step;
 }
 
-// The end of an axis of n steps from `start` that has to reach `hi`. With
-// independent scales it is the first tick at or beyond `hi` (a 6 km reach
-// ends at 6.0 km, not after all n steps at 9.6 km) and the axis is stretched
-// over the plot; dependent scales keep all n steps, so that both axes keep
-// one scale (plan views and sections are not distorted).
-double axis_end(double start, float step, float hi, int n, bool dependent) {
-  const double full = start + n * static_cast<double>(step);
-  if (dependent || step == 0.0f) return full;
-  const double k = std::ceil((hi - start) / step - 1e-4);
-  return start + std::clamp(k, 1.0, static_cast<double>(n)) * step;
-}
-
 std::string strip_newline(std::string s) {
   while (!s.empty() && s.back() == '\n') s.pop_back();
   return s;
@@ -193,9 +181,9 @@ void graxes(float xmin, float xmax, float ymin, float ymax, int flag) {
         }
       }
       c.XMINGR = xs;
-      c.XMAXGR = axis_end(xs, xst, b, c.NXINGR, c.IN02GR == 1);
+      c.XMAXGR = xs + c.NXINGR * static_cast<double>(xst);
       c.YMINGR = ys;
-      c.YMAXGR = axis_end(ys, yst, f, c.NYINGR, c.IN02GR == 1);
+      c.YMAXGR = ys + c.NYINGR * static_cast<double>(yst);
       grsfac();
       c.XMNCGR = std::min(c.XMINGR, c.XMAXGR), c.XMXCGR = std::max(c.XMINGR, c.XMAXGR);
       c.YMNCGR = std::min(c.YMINGR, c.YMAXGR), c.YMXCGR = std::max(c.YMINGR, c.YMAXGR);
