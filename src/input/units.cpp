@@ -1,5 +1,7 @@
 #include "input/units.hpp"
 
+#include "input/notify.hpp"
+
 #include "input/stop.hpp"
 
 #include <sys/stat.h>
@@ -297,6 +299,7 @@ void raw_write(Unit* u, std::string_view text) {
 
 void uwrite(int unit, std::string_view text, size_t pending) {
   if (text.empty() && pending == 0) return;
+  said_write(unit, text, pending);
   // Blanks held after an open line are written when the line goes on, and
   // dropped when it ends.
   bool continues = !text.empty() && text.front() != '\n';
