@@ -230,9 +230,11 @@ struct LastPower {
 // operations in their order: the rows only share the loop, so that their
 // chains (the friction carried along the grid, the sums) overlap.
 void cell_geometry(int n, const Grid* gr, const float* zw, const Lat* a, LatSums* sum) {
-  float area[kLatRows], wtop[kLatRows], perim[kLatRows];
+  float area[kLatRows], wtop[kLatRows], perim[kLatRows], k15_last[kLatRows], share[kLatRows];
   LastPower pow15[kLatRows], pow23[kLatRows];
   for (int r = 0; r < n; ++r) {
+    k15_last[r] = std::numeric_limits<float>::quiet_NaN();
+    share[r] = 0.0f;
     area[r] = 1e-10f;
     wtop[r] = 0.0001f;
     perim[r] = 1e-10f;
@@ -259,7 +261,11 @@ void cell_geometry(int n, const Grid* gr, const float* zw, const Lat* a, LatSums
       // k = ((wl + dy + wr) / (wl/kl^1.5 + dy/k^1.5 + wr/kr^1.5))^(2/3); a part
       // without friction value makes the point carry no flow.
       bool none = !(b.wk15[j - 1] > 0.0f);
-      float den = none ? 0.0f : dy / b.wk15[j - 1];
+      if (b.wk15[j - 1] != k15_last[r]) {  // dy / k^1.5 changes with the friction value only
+        k15_last[r] = b.wk15[j - 1];
+        share[r] = dy / k15_last[r];
+      }
+      float den = none ? 0.0f : share[r];
       if (wl > 0.0f) {
         const float kl = b.rkg[jl - 1];
         if (kl > 0.0f)
