@@ -332,7 +332,8 @@ EvolResult evol_run() {
   const float tsave = u.tstart;
 
   for (int k = 1; k <= r.nstep; ++k) {
-    const int st = bed_step(nsec, u.tstart, r);
+    const float tk = u.tstart;
+    const int st = bed_step(nsec, tk, r);
     if (st == 1) {
       // The bed keeps the completed steps; the model clock goes back so that
       // later steady computations do not run at the failed step's time.
@@ -341,10 +342,11 @@ EvolResult evol_run() {
       return r;
     }
     if (st >= 2) {
-      // The levels and the last picture show the bed that is kept.
+      // The levels and the last picture show the bed that is kept (unless
+      // the picture of the step before shows it already).
       r.ierr = st;
       bkwat(ierr, 0);
-      eprog(k, ichoice, r.nstep);
+      if (u.tstart != tk || (k - 1) % 5 != 1) eprog(k, ichoice, r.nstep);
       break;
     }
     r.ndone = k;
