@@ -53,6 +53,8 @@ void banbks(int n, const double* a, int np, int m1, int m2, const double* al, co
 // a later pivot below 1e-16 is reported as the error "mmtri: matrix
 // algorithmically singular" and replaced by 1e-16.
 constexpr int kMmtriMax = 1024;
+// The smallest pivot mmtri accepts (single-precision 1e-16 in double).
+constexpr double kTinyTri = static_cast<double>(1.0e-16f);
 void mmtri(int n, const double* m, int ld, double* r, int iunit);
 
 // Sets a(1..n) to v; nothing when n <= 0.

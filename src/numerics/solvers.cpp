@@ -16,7 +16,6 @@ namespace {
 // Smallest pivot magnitudes accepted; the constants are single precision,
 // compared and substituted in double precision.
 const double kTinyBand = static_cast<double>(1.0e-20f);
-const double kTinyTri = static_cast<double>(1.0e-16f);
 
 constexpr const char* kBandSingular = "mbsolv: matrix is numerically singular";
 

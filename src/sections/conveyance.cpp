@@ -289,6 +289,29 @@ void seg_lengths(SegTable& t) {
   }
 }
 
+// d[k * step] = op over s[0], s[step], ..., s[k * step] for k = 0..n-1, in
+// four stretches scanned side by side (independent chains), each then
+// joined with the extreme of the stretches before it.
+template <class Op>
+void running(const float* s, float* d, int n, int step, Op op) {
+  if (n <= 0) return;
+  const int q = (n + 3) / 4;
+  float e[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  for (int k = 0; k < q; ++k) {
+    for (int p = 0; p < 4; ++p) {
+      const int i = p * q + k;
+      if (i >= n) continue;
+      e[p] = k == 0 ? s[i * step] : op(e[p], s[i * step]);
+      d[i * step] = e[p];
+    }
+  }
+  for (int p = 1; p < 4 && p * q < n; ++p) {
+    const float before = d[(p * q - 1) * step];
+    const int end = std::min(n, (p + 1) * q);
+    for (int i = p * q; i < end; ++i) d[i * step] = op(before, d[i * step]);
+  }
+}
+
 void seg_table(SegTable& t) {
   const Ccs& c = ccs;
   const float* z = c.zsec.data();
@@ -305,15 +328,14 @@ void seg_table(SegTable& t) {
   const int n = c.np;
   t.usable = n > 1;
   for (int i = 0; i < n; ++i) t.usable = t.usable && !std::isnan(z[i]);
-  // The running extremes kept in a register (no store-to-load chain).
-  float e = 0.0f;
-  for (int i = 2; i <= n; ++i) t.lo_from2[i - 1] = e = i == 2 ? z[1] : std::min(e, z[i - 1]);
-  for (int i = n - 1; i >= 1; --i)
-    t.lo_to_end[i - 1] = e = i == n - 1 ? z[i - 1] : std::min(e, z[i - 1]);
-  for (int i = t.imin - 1; i >= 1; --i)
-    t.hi_to_min[i - 1] = e = i == t.imin - 1 ? z[i - 1] : std::max(e, z[i - 1]);
-  for (int i = t.imin + 1; i <= n; ++i)
-    t.hi_from_min[i - 1] = e = i == t.imin + 1 ? z[i - 1] : std::max(e, z[i - 1]);
+  // Running extremes (they are compared only, so the order in which they
+  // are formed does not matter).
+  const auto lo = [](float a, float b) { return std::min(a, b); };
+  const auto hi = [](float a, float b) { return std::max(a, b); };
+  running(z + 1, t.lo_from2 + 1, n - 1, 1, lo);                // points 2..i
+  running(z + n - 2, t.lo_to_end + n - 2, n - 1, -1, lo);       // points i..np-1
+  running(z + t.imin - 2, t.hi_to_min + t.imin - 2, t.imin - 1, -1, hi);  // i..imin-1
+  running(z + t.imin, t.hi_from_min + t.imin, n - t.imin, 1, hi);         // imin+1..i
 }
 
 // First k of lo..hi where pred(k) holds, pred being false then true along
@@ -587,6 +609,16 @@ void store_row(int i, float zoff, float zc) {
   c.rtab(i) = c.perim > 0.0f ? c.area / c.perim : 0.0f;
 }
 
+// Row i of the table from the properties of a lateral solve.
+void store_row_of(int i, float zoff, float zc, const LatRow& row) {
+  Ccs& c = ccs;
+  c.ztab(i) = zoff + zc;
+  c.atab(i) = row.area;
+  c.btab(i) = row.wtop;
+  c.ktab(i) = row.conv;
+  c.rtab(i) = row.perim > 0.0f ? row.area / row.perim : 0.0f;
+}
+
 // Rows 2..nt of a plain section, levels zc + dzt, zc + 2 dzt, ... A row
 // without flow is done by cscnv_k, which may move its level (and so the
 // levels of the rows above): the rows computed with it are then dropped.
@@ -625,11 +657,56 @@ void plain_rows(const SegTable& seg, int nt, float dzt, float zoff, float zc) {
   }
 }
 
+// Whether no point of the loaded profile lies left of the one before.
+bool profile_ascends() {
+  const Ccs& c = ccs;
+  for (int i = 2; i <= c.np; ++i)
+    if (!(c.ysec(i - 1) <= c.ysec(i))) return false;
+  return true;
+}
+
+// Rows 2..nt of a compound section, levels zc + dzt, zc + 2 dzt, ... The
+// lateral solves of an ascending profile go kLatRows rows at a time; a
+// group with a row that needs the single solve (it would print a message,
+// or its grid differs) is done row by row. The top row leaves its grid in
+// the section record.
+void compound_rows(int isec, const SegTable& seg, int nt, float dzt, float zoff, float zc,
+                   int& itmax) {
+  const bool batch = seg.usable && profile_ascends();
+  int i = 2;
+  while (i <= nt) {
+    const int nb = batch ? std::min(kLatRows, nt - i + 1) : 1;
+    float zl[kLatRows];
+    int il[kLatRows], ir[kLatRows];
+    for (int r = 0; r < nb; ++r) {
+      zl[r] = (zc += dzt);
+      if (seg.usable) wet_range(seg, zl[r], il[r], ir[r]);
+    }
+    LatRow rows[kLatRows];
+    const int top = nt - i < nb ? nt - i : -1;  // the top row among these
+    if (batch && vdis_rows(nb, zl, il, ir, 0.001f, seg.k15, seg.zlow, rows, top)) {
+      for (int r = 0; r < nb; ++r) {
+        itmax = std::max(itmax, rows[r].it);
+        store_row_of(i++, zoff, zl[r], rows[r]);
+      }
+      continue;
+    }
+    for (int r = 0; r < nb; ++r) {
+      int it = 0;
+      if (i == nt || !seg.usable)
+        vdis_k(isec, zl[r], 0.001f, it, seg.k15);
+      else
+        vdis_range(isec, zl[r], 0.001f, it, seg.k15, il[r], ir[r], seg.zlow);
+      itmax = std::max(itmax, it);
+      store_row(i++, zoff, zl[r]);
+    }
+  }
+}
+
 }  // namespace
 
 void cstab(int isec, float zoff, float dzb, int& itmax) {
   static SegTable seg;  // level-independent values of the loaded section
-  const float* k15 = seg.k15;
   Ccs& c = ccs;
   csrea(isec, dzb);
   itmax = 0;
@@ -650,19 +727,7 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
     plain_rows(seg, nt, dzt, zoff, zc);
     return;
   }
-  for (int i = 2; i <= nt; ++i) {
-    zc += dzt;
-    int it = 0;
-    if (i == nt || !seg.usable) {
-      vdis_k(isec, zc, 0.001f, it, k15);
-    } else {
-      int il, ir;
-      wet_range(seg, zc, il, ir);
-      vdis_range(isec, zc, 0.001f, it, k15, il, ir, seg.zlow);
-    }
-    itmax = std::max(itmax, it);
-    store_row(i, zoff, zc);
-  }
+  compound_rows(isec, seg, nt, dzt, zoff, zc, itmax);
 }
 
 }  // namespace riv

@@ -71,6 +71,20 @@ void vdis_k(int isec, float zw, float slope, int& itflag, const float* k15);
 // point of the profile. Depths and dry flags of the profile are not written.
 void vdis_range(int isec, float zw, float slope, int& itflag, const float* k15, int il, int ir,
                 float zlow);
+// vdis_range for n <= kLatRows levels zw of the loaded section at once
+// (wetted ranges il..ir, lowest point zlow), whose points must ascend: the
+// rows' area, top width, perimeter, conveyance and iteration count, bit for
+// bit those of vdis_range, in out. Row `keep` (if any, else -1) also leaves
+// the section record as vdis_k would; nothing else is written. False, with
+// nothing stored, when a row needs vdis_range itself (its grid size
+// differs, it does not converge, or a message would be due).
+constexpr int kLatRows = 4;
+struct LatRow {
+  float area, wtop, perim, conv;
+  int it;
+};
+bool vdis_rows(int n, const float* zw, const int* il, const int* ir, float slope,
+               const float* k15, float zlow, LatRow* out, int keep);
 
 // ---- Section list command ----
 

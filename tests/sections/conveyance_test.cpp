@@ -205,6 +205,7 @@ TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
       {ny, nz, 0, 0.0f, {}},
       {ny, nz, 1, 0.0f, ncls},
       {ny, nz, 0, 0.0f, ncls},
+      {ny, nz, 2, 0.2f, ncls},
   };
   for (const Case& cs : cases) {
     test::store_profile(1, cs.y, cs.z, cs.cls, cs.kind);
@@ -213,6 +214,8 @@ TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
     testing::internal::GetCapturedStdout();
     itlat = std::max(itlat, itmax);
     const Arr<float, mxtabv> zt = ccs.ztab, at = ccs.atab, bt = ccs.btab, kt = ccs.ktab;
+    const Arr<float, mxgrid> ug = ccs.ug, eg = ccs.epsg;  // the grid of the top row stays
+    const int ng = ccs.ng;
     for (int i = 2; i <= 40; ++i) {
       float z = zt(i);
       int it = 0;
@@ -234,6 +237,8 @@ TEST_F(Conveyance, TableFollowsTheSectionAndMatchesDirectEvaluation) {
       EXPECT_EQ(kt(i), ccs.conv) << cs.kind << " row " << i;
       EXPECT_EQ(bt(i), ccs.wtop) << cs.kind << " row " << i;
     }
+    EXPECT_EQ(ng, ccs.ng);
+    for (int j = 1; j <= ng; ++j) EXPECT_TRUE(ug(j) == ccs.ug(j) && eg(j) == ccs.epsg(j)) << j;
   }
   EXPECT_GT(itlat, 0);  // the compound case used the lateral method
   // The crossing outline has no flow from about 2.2 m above its lowest point; each
