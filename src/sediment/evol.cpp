@@ -32,14 +32,15 @@ SedDisplay seddisplay;
 
 namespace {
 
-// Stability of the explicit bed update.
-constexpr float kBedWaveExp = 3.0f;  // capacity ~ velocity^3 ~ depth^-3: dQs/dzb = 3 Qs / h
-constexpr float kMinDepth = 0.001f;  // m, floor of the mean depth in the bed-wave celerity
+// Stability of the explicit bed update. The capacity grows with about the
+// third power of the velocity, so raising the main-channel bed (width B) by
+// dz, which takes B dz from the flow area A, raises it by 3 Qs B dz / A.
+constexpr float kBedWaveExp = 3.0f;  // exponent of the velocity in the capacity
+constexpr float kMinArea = 0.001f;   // m2, floor of the flow area
 
 Arr<float, mxbr> dxh;   // length of the bed cell of section n
 Arr<float, mxbr> bw;    // active bed width of section n
-Arr<float, mxbr> hm;    // mean depth (area / surface width) of section n, m
-Arr<float, mxbr> um;    // mean flow velocity of section n, m/s
+Arr<float, mxbr> af;    // flow area of section n, m2
 Arr<float, mxbr> zbm0;  // mean main-channel bed of section n without the bed change
 Arr<float, mxbr> zwc;   // water level of section n, same frame as zbm0
 
@@ -91,8 +92,7 @@ void capacities(int nsec) {
     int it = -1;
     csval(isec, zw, b.dzb(n), rc.sfsec(n), it);
     bw(n) = ccs.bm;
-    hm(n) = ccs.wtop > 0.0f ? ccs.area / ccs.wtop : 0.0f;
-    um(n) = rc.qsec(n) / std::max(ccs.area, 0.001f);
+    af(n) = std::max(ccs.area, kMinArea);
     zbm0(n) = ccs.zbm - b.dzb(n);
     zwc(n) = zw;
     float sb = 0.0f;
@@ -113,8 +113,9 @@ void capacities(int nsec) {
 }
 
 // The bed wave over a part of dts seconds: its largest Courant number, and
-// the first section where it would outrun the water (0: none). A value that
-// is not a number counts as the largest and as outrunning.
+// the first section where it would outrun the water (0: none), that is where
+// the capacity carries more than (1 - porosity) / 3 of the discharge. A
+// value that is not a number counts as the largest and as outrunning.
 struct BedWave {
   float cr = 0.0f;
   int nfast = 0;
@@ -125,13 +126,14 @@ BedWave bed_wave(int nsec, float dts) {
   BedWave w;
   for (int n = 1; n <= nsec; ++n) {
     if (bw(n) <= 0.0f || dxh(n) <= 0.0f) continue;
-    // celerity c = porf kBedWaveExp Qs / (B h);  Cr = c dt / dx
-    const float c = b.porf * kBedWaveExp * b.qs(n) / (bw(n) * std::max(hm(n), kMinDepth));
+    // celerity c = porf kBedWaveExp Qs / A;  Cr = c dt / dx;  flow velocity u = Q / A
+    const float c = b.porf * kBedWaveExp * b.qs(n) / af(n);
     const float cr = c * dts / dxh(n);
     if (!(cr <= w.cr)) w.cr = cr;
-    if (w.nfast == 0 && !(c <= um(n))) {
+    const float u = creach.qsec(n) / af(n);
+    if (w.nfast == 0 && !(c <= u)) {
       w.nfast = n;
-      w.ratio = c / std::max(um(n), 1.0e-6f);
+      w.ratio = c / std::max(u, 1.0e-6f);
     }
   }
   return w;
