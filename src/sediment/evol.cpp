@@ -164,18 +164,23 @@ void bed_update(int nsec, float dts, EvolResult& r) {
 
 // The first section whose main channel the last update filled up to the
 // water surface (its mean bed rose from below the water level to it or
-// above), 0 when none: bed load does not settle above the water.
-int filled(int nsec) {
+// above), 0 when none: bed load does not settle above the water. share
+// returns the part of that rise the channel had room for.
+int filled(int nsec, float& share) {
   const Cbedevol& b = cbedevol;
   for (int n = 1; n <= nsec; ++n) {
     const float before = zbm0(n) + sound.dzb(n), after = zbm0(n) + b.dzb(n);
-    if (after > before && before < zwc(n) && after >= zwc(n)) return n;
+    if (after > before && before < zwc(n) && after >= zwc(n)) {
+      share = (zwc(n) - before) / (after - before);
+      return n;
+    }
   }
   return 0;
 }
 
 // One time step from the model time t0 to t0 + dtime: steady state,
-// capacities and bed update, in parts short enough for the bed wave.
+// capacities and bed update, in parts short enough for the bed wave and for
+// the room left under the water.
 // Returns 0 done, 1 the steady state failed, 2 the bed wave would outrun the
 // water, 3 a main channel would fill up; after 2 and 3 the bed is that of the
 // last part done, at the model time.
@@ -212,9 +217,15 @@ int bed_step(int nsec, float t0, EvolResult& r) {
         continue;
       }
       bed_update(nsec, dts, r);
-      if (const int nf = filled(nsec); nf > 0) {
-        r.nworst = nf;
+      float share = 1.0f;
+      if (const int nf = filled(nsec, share); nf > 0) {
         sound.give(r);
+        if (share < 0.5f) {
+          // A part far too long for the deposit: half the room in a shorter one.
+          part *= 0.5 * share;
+          continue;
+        }
+        r.nworst = nf;
         u.tstart = t0 + static_cast<float>(done);
         return 3;
       }
