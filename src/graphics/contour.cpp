@@ -17,6 +17,7 @@
 #include "graphics/grlocal.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 
 namespace riv {
@@ -550,7 +551,7 @@ void cmd_write() {
     }
     FStr<128> name;
     grinpa("File name> ", name.span());
-    if (name.blank()) return;
+    if (name.blank() || iiguard(name.view())) return;
     if (uopen_replace(kDataUnit, name.trimmed()) != 0) {
       grmesg("cannot open " + std::string(name.trimmed()));
       return;

@@ -16,6 +16,7 @@
 #include "graphics/graphics.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
+#include "input/notify.hpp"
 #include "input/units.hpp"
 
 namespace riv {
@@ -541,6 +542,7 @@ std::string window_name() {
 }
 
 bool save_text(const std::string& name, bool append, int n, const char* lines, int len) {
+  if (iiguard(name)) return false;
   // A new version replaces the file only when it was written whole.
   const int rc =
       append ? uopen(kSaveUnit, name, FStatus::Unknown, true) : uopen_replace(kSaveUnit, name);
@@ -566,7 +568,7 @@ void save_dialog(int n, const char* lines, int len) {
   FStr<60> name;
   grinpa("Filename", name);
   std::string file = left(name.view());
-  if (file.empty()) return;
+  if (file.empty() || iiguard(file)) return;
   bool append = false;
   if (file_exists(file)) {
     FStr<8> a;

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
+#include <unistd.h>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -16,6 +18,7 @@
 #include "graphics/graphics.hpp"
 #include "graphics/keep.hpp"
 #include "input/fformat.hpp"
+#include "input/notify.hpp"
 #include "input/stop.hpp"
 #include "input/units.hpp"
 
@@ -23,9 +26,15 @@ namespace riv {
 
 namespace {
 
-// The shapefile being written (mode 10).
-std::string g_name;
+// The shapefile being written (mode 10). Its three files are written under
+// a temporary name in the same folder and take the name the user gave only
+// when all three were written whole, so a failed or interrupted export never
+// leaves a broken set under that name nor spoils an earlier one.
+std::string g_name;   // the temporary (shapelib adds .shp, .shx and .dbf)
+std::string g_final;  // the name the user gave, without an extension
 int g_shptype = 3, g_atype = 1;
+int g_ioerr = 0;       // errno of the first failed open, write, flush or close
+std::string g_ioname;  // the file it concerns
 
 // shapelib's geometry codes of the library's shape types 1..4.
 int shp_code(int shptype) {
@@ -42,6 +51,106 @@ std::string why(std::string text) {
   const int e = errno;
   while (!text.empty() && text.back() == '\n') text.pop_back();
   return e != 0 ? text + " " + std::strerror(e) : text;
+}
+
+// The name of the set without an extension, as shapelib takes it: "river.shp"
+// and "river" both write river.shp, river.shx and river.dbf.
+std::string shape_base(const std::string& name) {
+  const size_t slash = name.find_last_of('/');
+  const size_t dot = name.find_last_of('.');
+  const size_t from = slash == std::string::npos ? 1 : slash + 1;
+  return dot != std::string::npos && dot >= from ? name.substr(0, dot) : name;
+}
+
+constexpr const char* kShapeParts[3] = {".shp", ".shx", ".dbf"};
+
+// The name a file of the set takes at the end ("x~Ab12Cd.dbf" -> "x.dbf").
+std::string final_name(const std::string& file) {
+  return !g_name.empty() && file.compare(0, g_name.size(), g_name) == 0
+             ? g_final + file.substr(g_name.size())
+             : file;
+}
+
+// shapelib's file calls with every failure noted in g_ioerr.
+struct ShapeIo {
+  SAHooks hooks{}, plain{};
+  std::vector<std::pair<SAFile, std::string>> open;  // files open now, by handle
+  ShapeIo() {
+    SASetupDefaultHooks(&plain);
+    hooks = plain;
+    hooks.FOpen = [](const char* name, const char* access) {
+      SAFile f = io().plain.FOpen(name, access);
+      if (f) io().open.emplace_back(f, name);
+      if (!f && std::strchr(access, 'w')) io().note(errno, name);
+      return f;
+    };
+    hooks.FWrite = [](void* p, SAOffset size, SAOffset n, SAFile f) {
+      CriticalIo critical;
+      const SAOffset w = io().plain.FWrite(p, size, n, f);
+      if (w != n) io().note(errno, io().name_of(f));
+      return w;
+    };
+    // A seek writes out what is buffered: it can fail as a write does.
+    hooks.FSeek = [](SAFile f, SAOffset offset, int whence) {
+      const SAOffset r = io().plain.FSeek(f, offset, whence);
+      if (r != 0) io().note(errno, io().name_of(f));
+      return r;
+    };
+    hooks.FFlush = [](SAFile f) {
+      const int r = io().plain.FFlush(f);
+      if (r != 0) io().note(errno, io().name_of(f));
+      return r;
+    };
+    hooks.FClose = [](SAFile f) {
+      const std::string name = io().name_of(f);
+      std::erase_if(io().open, [f](const auto& o) { return o.first == f; });
+      const int r = io().plain.FClose(f);
+      if (r != 0) io().note(errno, name);
+      return r;
+    };
+  }
+  std::string name_of(SAFile f) const {
+    for (const auto& [h, n] : open)
+      if (h == f) return n;
+    return {};
+  }
+  void note(int e, const std::string& name) {
+    if (g_ioerr != 0) return;
+    g_ioerr = e != 0 ? e : EIO;
+    g_ioname = final_name(name);
+  }
+  static ShapeIo& io() {
+    static ShapeIo s;
+    return s;
+  }
+};
+
+SAHooks* shape_hooks() { return &ShapeIo::io().hooks; }
+
+// Removes the temporaries of the set being written.
+void discard_temporaries() {
+  if (g_name.empty()) return;
+  for (const char* part : kShapeParts) std::remove((g_name + part).c_str());
+  std::remove(g_name.c_str());  // the reservation of the name
+  g_name.clear();
+}
+
+// Reserves a temporary name beside the set (no dot after the folder, so
+// that shapelib keeps it whole); false with the reason noted when the folder
+// cannot take it.
+bool reserve_temporary() {
+  std::string tmp = g_final + "~XXXXXX";
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) {
+    g_ioerr = errno;
+    g_ioname = g_final + ".shp";
+    return false;
+  }
+  ::close(fd);
+  g_name = tmp;
+  static const bool hooked = (at_program_end(discard_temporaries), true);
+  (void)hooked;
+  return true;
 }
 
 // ---- The arc builder ----
@@ -166,9 +275,11 @@ bool shape_open() {
   std::string_view v = values[2].view();
   if (v.size() > 1 && v[0] == '|' && v[1] >= '1' && v[1] <= '3') geometry = v[1] - '0';
   grcomt.SHPNGR = name;
+  for (const char* part : kShapeParts)
+    if (iiguard(shape_base(name) + part)) return false;
   if (grshape_start(name, values[1].trimmed(), geometry)) return true;
   // The plot and the session go on; the message line says why.
-  grmesg("Shapefile not written: " + g_error);
+  grmesg(g_error);
   return false;
 }
 
@@ -183,7 +294,7 @@ std::string grshpopen(int shptype, int atype, const char* name, const char* fiel
   if (atype != 1 && atype != 2) return "Argument Type not recognised.";
   const int code = shp_code(shptype);
   if (code == 0) return "Shape Type not recognised.";
-  DBFHandle dbf = DBFCreate(name);
+  DBFHandle dbf = DBFCreateLL(name, "LDID/87", shape_hooks());
   if (!dbf) return why(fformat("('DBFCreate(',a,') failed.')", {name}));
   const bool integer = atype == 1;
   if (DBFAddField(dbf, field, integer ? FTInteger : FTDouble, integer ? 8 : 12, integer ? 0 : 3) <
@@ -194,7 +305,7 @@ std::string grshpopen(int shptype, int atype, const char* name, const char* fiel
                        {field}));
   }
   DBFClose(dbf);
-  SHPHandle shp = SHPCreate(name, code);
+  SHPHandle shp = SHPCreateLL(name, code, shape_hooks());
   if (!shp) return why(fformat("('SHPOpen(',a,') failed.')", {name}));
   SHPClose(shp);
   return {};
@@ -207,9 +318,9 @@ std::string grshpadd(int n, const double* x, const double* y, const double* z, d
   const int code = shp_code(shptype);
   if (code == 0) return "Shape Type not recognised.";
   if (n < 1) return {};
-  DBFHandle dbf = DBFOpen(name, "r+b");
+  DBFHandle dbf = DBFOpenLL(name, "r+b", shape_hooks());
   if (!dbf) return g_error = why(fformat("('DBFOpen(',a,',\"rb+\") failed.')", {name}));
-  SHPHandle shp = SHPOpen(name, "r+b");
+  SHPHandle shp = SHPOpenLL(name, "r+b", shape_hooks());
   if (!shp) {
     DBFClose(dbf);
     return g_error = why(fformat("('Unable to open:',a)", {name}));
@@ -224,7 +335,7 @@ std::string grshpadd(int n, const double* x, const double* y, const double* z, d
     attr = atype == 1 ? DBFWriteIntegerAttribute(dbf, record, 0, ivalue)
                       : DBFWriteDoubleAttribute(dbf, record, 0, dvalue);
   DBFClose(dbf);
-  if (!written || !attr) return g_error = why(fformat("('object not written to ',a)", {name}));
+  if (!written || !attr || g_ioerr != 0) return g_error = why(fformat("('object not written to ',a)", {name}));
   return {};
 }
 
@@ -252,14 +363,41 @@ bool grshape_start(std::string_view name, std::string_view field, int geometry) 
   f.erase(0, std::min(f.find_first_not_of(' '), f.size()));
   std::replace(f.begin(), f.end(), ' ', '_');
   if (f.empty()) f = "VALUE";
-  g_name = std::string(trim_right(name));
+  discard_temporaries();
+  g_final = shape_base(std::string(trim_right(name)));
   g_shptype = c.ISHPGR;
   g_atype = c.ISHMGR == 2 ? 2 : 1;
   g_nodes.clear(), g_segs.clear(), g_grid.clear(), g_pairs.clear();
   g_batches = 0;
-  grbeam(-1, 1, "");
-  g_error = grshpopen(g_shptype, g_atype, g_name.c_str(), f.c_str());
-  return g_error.empty();
+  g_ioerr = 0;
+  g_ioname.clear();
+  g_error.clear();
+  if (reserve_temporary()) {
+    grbeam(-1, 1, "");
+    g_error = grshpopen(g_shptype, g_atype, g_name.c_str(), f.c_str());
+    if (g_error.empty() && g_ioerr == 0) return true;
+  }
+  g_error = grshape_end();
+  return false;
+}
+
+std::string grshape_end() {
+  if (g_error.empty() && g_ioerr == 0 && !g_name.empty()) {
+    // All three written whole: they take their names.
+    for (const char* part : kShapeParts)
+      if (std::rename((g_name + part).c_str(), (g_final + part).c_str()) != 0) {
+        g_ioerr = errno;
+        g_ioname = g_final + part;
+        break;
+      }
+  }
+  discard_temporaries();
+  if (g_error.empty() && g_ioerr == 0) return "Shapefile done";
+  // Told like any failed write: standard error and the exit status.
+  const std::string name = g_ioname.empty() ? g_final + ".shp" : g_ioname;
+  ufail(name, g_ioerr);
+  if (g_ioerr == 0) return "Shapefile not written: " + g_error;
+  return "Error writing: " + name + ": " + std::strerror(g_ioerr);
 }
 
 std::string grshape_error() { return g_error; }

@@ -85,5 +85,9 @@ void gr_keep_install();
 bool grshape_start(std::string_view name, std::string_view field, int geometry);
 // The first failure of the shapefile export in progress, "" while none.
 std::string grshape_error();
+// Ends the shapefile export: the three files take the name given when all
+// were written whole; otherwise the temporaries are removed and the failure
+// is told like any failed write. Returns the text for the message line.
+std::string grshape_end();
 
 }  // namespace riv

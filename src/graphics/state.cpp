@@ -10,6 +10,7 @@
 #include "graphics/keep.hpp"
 #include "input/fformat.hpp"
 #include "input/freeread.hpp"
+#include "input/notify.hpp"
 #include "input/stop.hpp"
 #include "input/units.hpp"
 
@@ -194,8 +195,7 @@ void finish_file_mode() {
     case 10:
       if (grhooks.shape_segm) grhooks.shape_segm(0, 0, 0, 0, 0, 0, 0);
       c.ISHMGR = 1;
-      msg =
-          grshape_error().empty() ? "Shapefile done" : "Shapefile not written: " + grshape_error();
+      msg = grshape_end();
       break;
     default:
       fwrite(c.JDV1GR, "('END')");
@@ -233,6 +233,7 @@ bool ask_file(const char* prompt, int unit, const char* ext, std::string& name) 
     }
     name = std::string(trim_right(answer.view().substr(answer.view().find_first_not_of(' '))));
     if (*ext && !(name.size() >= 4 && name.substr(name.size() - 4) == ext)) name += ext;
+    if (iiguard(name)) return false;
     if (uopen_replace(unit, name) == 0) {
       g_file = name;
       return true;

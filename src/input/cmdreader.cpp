@@ -124,6 +124,7 @@ void open_include(FStr<128>& cline, int& lu, int lulst) {
     iierr(1, cut128("file not found: " + name), lulst);
     return;
   }
+  uinput(unit);
   rd.inc.push_back({unit, lu, id});
   fwrite(lulst, "(/,'/include ''',a,'''')", {name});
   fwrite(kStdout, "(' >include ''',a,'''')", {name});

@@ -1,6 +1,7 @@
 // Warnings, errors and fatal errors: boxed in the listing, counted, and
 // summarised at the end of a reading of the input.
 #include "input/input.hpp"
+#include "input/notify.hpp"
 
 namespace riv {
 namespace {
@@ -19,6 +20,13 @@ int iierr_warnings() { return nwrn; }
 int iierr_errors() { return nerr; }
 
 int iierr(int level, std::string_view message, int lu) {
+  // A recorded warning or error is said again as such (counted again).
+  struct Recorded {
+    bool on;
+    ~Recorded() {
+      if (on) said_end_error();
+    }
+  } recorded{level > 0 && said_error(level, message, lu)};
   switch (level) {
     case 0: {
       if (nwrn + nerr > 0)

@@ -20,22 +20,16 @@ bool fresh[kMaxFiles];  // not yet written in this run: the first batch replaces
 FStr<128> cbuf[kMaxFiles][kBatch];
 bool g_dry = false;  // entries only, nothing written
 
-// An output must never overwrite the model, an include file read so far or
-// the listing (the same file by device and inode, whatever its name).
-bool is_protected(std::string_view name, int lulst) {
-  return uis_input(name) || usame_file(name, lulst);
-}
-
 // Appends the waiting lines of file f (0-based) and empties its buffer. When
 // the file cannot be opened or written the batch is dropped (the buffer has
 // no room to keep it) and the failure is told on standard error.
-void write_batch(int f, int lulst) {
+void write_batch(int f) {
   const std::string_view name = filnam[f].trimmed();
   if (g_dry) {
     nbuf[f] = 0;
     return;
   }
-  if (is_protected(name, lulst)) {
+  if (uprotected(name)) {
     fwrite(kStderr, "(' >not written (an input file or the listing): ',a)", {name});
   } else if (uopen(kUnit, name, fresh[f] ? FStatus::Replace : FStatus::Unknown, !fresh[f]) == 0) {
     fresh[f] = false;
@@ -72,7 +66,7 @@ int iiwrite(int ifile, std::string_view line, int lulst) {
       iierr(1, "output file limit exceeded", lulst);
       return -2;
     }
-    if (is_protected(name.trimmed(), lulst)) {
+    if (uprotected(name.trimmed())) {
       uendline(lulst);
       iierr(2, "output file is an input file or the listing: " + name.str(), lulst);
       return -3;
@@ -93,13 +87,13 @@ int iiwrite(int ifile, std::string_view line, int lulst) {
     if (ifile > nfile) return 0;
     int f = ifile - 1;
     store(f, line);
-    if (nbuf[f] >= kBatch) write_batch(f, lulst);
+    if (nbuf[f] >= kBatch) write_batch(f);
     return 0;
   }
   if (ifile == -1) {
     for (int f = 0; f < nfile; ++f) {
       store(f, line);
-      write_batch(f, lulst);
+      write_batch(f);
     }
   }
   return 0;

@@ -60,6 +60,7 @@ void table_include(const FStr<132>& line, int& nin, int lu, int lulst,
     iierr(1, ("file not found: " + name).substr(0, 32), lulst);
     return;
   }
+  uinput(unit);
   if (lulst != 0) fwrite(lulst, "(/,'/include ''',a,'''')", {name});
   fwrite(kStdout, "(' >include ''',a,'''')", {name});
   inc.push_back({unit, nin, st.st_dev, st.st_ino});

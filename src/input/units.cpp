@@ -1,5 +1,7 @@
 #include "input/units.hpp"
 
+#include "input/notify.hpp"
+
 #include "input/stop.hpp"
 
 #include <sys/stat.h>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -40,7 +43,10 @@ std::map<int, std::unique_ptr<Unit>>& table() {
 }
 
 bool term_lineopen[2] = {false, false};
-std::set<std::pair<dev_t, ino_t>> g_inputs;  // files read since uinputs_reset
+// Files the model reads, by name and by device and inode (the inode still
+// finds a file renamed since, the name one replaced by an editor's save).
+std::vector<std::string> g_input_names;
+std::set<std::pair<dev_t, ino_t>> g_inputs;
 std::vector<std::string> g_failures;         // "name: reason" of failed writes
 size_t term_pending[2] = {0, 0};
 
@@ -84,10 +90,6 @@ int uopen(int unit, std::string_view name, FStatus st, bool append) {
   auto u = std::make_unique<Unit>();
   u->name = n;
   u->fp = fp;
-  if (st == FStatus::Old) {
-    struct stat fs;
-    if (::fstat(::fileno(fp), &fs) == 0) g_inputs.insert({fs.st_dev, fs.st_ino});
-  }
   if (append) {
     std::fseek(fp, 0, SEEK_END);
     u->writing = true;
@@ -199,19 +201,35 @@ int uopen_replace(int unit, std::string_view name) {
 
 const std::vector<std::string>& uwrite_failures() { return g_failures; }
 
-void uinputs_reset() { g_inputs.clear(); }
-
-bool uis_input(std::string_view name) {
-  struct stat st;
-  return ::stat(std::string(name).c_str(), &st) == 0 && g_inputs.count({st.st_dev, st.st_ino}) > 0;
+void uinputs_reset() {
+  g_inputs.clear();
+  g_input_names.clear();
 }
 
-bool usame_file(std::string_view name, int unit) {
+void uinput(int unit) {
   Unit* u = find(unit);
-  if (!u || !u->fp) return false;
-  struct stat a, b;
-  return ::stat(std::string(name).c_str(), &a) == 0 && ::fstat(::fileno(u->fp), &b) == 0 &&
-         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  struct stat fs;
+  if (!u || !u->fp || ::fstat(::fileno(u->fp), &fs) != 0) return;
+  g_inputs.insert({fs.st_dev, fs.st_ino});
+  g_input_names.push_back(u->name);
+}
+
+bool uprotected(std::string_view name, int skip) {
+  namespace fs = std::filesystem;
+  std::string n(name);
+  while (!n.empty() && n.back() == ' ') n.pop_back();
+  struct stat st;
+  if (n.empty() || ::stat(n.c_str(), &st) != 0) return false;
+  if (g_inputs.count({st.st_dev, st.st_ino}) > 0) return true;
+  const auto same = [&n](const std::string& other) {
+    std::error_code ec;
+    return fs::equivalent(n, other, ec);
+  };
+  for (const std::string& f : g_input_names)
+    if (same(f)) return true;
+  for (const auto& [unit, u] : table())
+    if (unit != skip && u->fp && u->target.empty() && same(u->name)) return true;
+  return false;
 }
 
 bool uisopen(int unit) { return find(unit) != nullptr; }
@@ -288,6 +306,7 @@ void raw_write(Unit* u, std::string_view text) {
 
 void uwrite(int unit, std::string_view text, size_t pending) {
   if (text.empty() && pending == 0) return;
+  said_write(unit, text, pending);
   // Blanks held after an open line are written when the line goes on, and
   // dropped when it ends.
   bool continues = !text.empty() && text.front() != '\n';

@@ -35,12 +35,16 @@ int uopen_replace(int unit, std::string_view name);
 int ufail(std::string_view name, int err);
 // The writes that failed in this run, as "name: reason".
 const std::vector<std::string>& uwrite_failures();
-// The files opened for reading (status Old) are remembered by device and
-// inode from here on, so that no output may overwrite them.
+// The files the model reads (its input file, include, table and hydrograph
+// files): uinputs_reset starts a new set at each reading of the model and
+// uinput adds the file open on `unit`.
 void uinputs_reset();
-bool uis_input(std::string_view name);
-// True when `name` is the file open on `unit` (same device and inode).
-bool usame_file(std::string_view name, int unit);
+void uinput(int unit);
+// True when an output named `name` would overwrite a file the model needs:
+// one of the set above or a file open now on a unit other than `skip` (the
+// listing, the section store, the bed-evolution write files). Compared as
+// files, so "./x", "x" and links to it are one; a missing name is free.
+bool uprotected(std::string_view name, int skip = -1);
 bool uisopen(int unit);
 std::string uname(int unit);
 

@@ -284,6 +284,7 @@ int mix_run() {
 
   const int reclen = cunit.nbyte * std::max(40, 3 * nt + 1) + 1;
   static DaFile f;
+  if (iiguard(cinput.filres.view())) return 1;
   if (!da_open(f, cinput.filres.view(), reclen)) {
     iimesg(line("('cannot open result file ',a)", {cinput.filres.trimmed()}));
     return 1;

@@ -484,6 +484,7 @@ void inrea(FStr<60>& name) {
 
   int mode = 0;
   iiopn(cunit.luin, name.span(), cinput.cfilin.span(), mode);
+  uinput(cunit.luin);
 
   for (;;) {
     int iopt = 0;
@@ -508,6 +509,7 @@ void inrea(FStr<60>& name) {
       // a summary. The command reader starts afresh with the next reading
       // (include files closed) and the main file is read from its start.
       limit_table_values();
+      inr_open_writes();
       uendline(lst());
       iicmd_reset();
       cunit.luin = g_lumain;
@@ -516,6 +518,7 @@ void inrea(FStr<60>& name) {
     }
   }
   limit_table_values();
+  inr_open_writes();
   iierr(0, "", lst());
   if (cunit.luin != g_lumain) uclose(cunit.luin);
   uclose(g_lumain);

@@ -290,8 +290,7 @@ void bed_write() {
     }
   }
   cbedevol.iwrsec(w) = best;
-  if (uopen(70 + w, cinput.filwr.trimmed(), FStatus::Unknown) != 0)
-    iierr(1, "file cannot be opened: " + cinput.filwr.str(), lst());
+  inr.writes[w - 1] = cinput.filwr.trimmed();
 }
 
 }  // namespace
@@ -301,6 +300,17 @@ std::span<const Key> inr_mixing_keys() { return kMixing; }
 std::span<const Key> inr_output_keys() { return kOutput; }
 std::span<const Key> inr_compute_keys() { return kCompute; }
 std::span<const Key> inr_bed_keys() { return kBed; }
+
+void inr_open_writes() {
+  for (int w = 1; w <= cbedevol.nwrite; ++w) {
+    const std::string& name = inr.writes[w - 1];
+    uendline(lst());
+    if (iiguard(name))
+      iierr(1, "write file is a file of the model: " + name, lst());
+    else if (uopen(70 + w, name, FStatus::Unknown) != 0)
+      iierr(1, "file cannot be opened: " + name, lst());
+  }
+}
 
 void inr_branch_keyword(int k, int iopt) {
   switch (k) {

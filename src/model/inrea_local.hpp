@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "input/input.hpp"
+#include "model/model.hpp"
 
 namespace riv {
 
@@ -27,6 +28,7 @@ struct InreaState {
   bool ended = false;  // the reading stopped early (a list beyond its capacity)
   int lost = 0;        // times data of the input was dropped (capacity, unknown section)
   std::string why;     // the first of them
+  std::string writes[mxwrite];  // files of the bed-evolution write requests
 };
 extern InreaState inr;
 
@@ -63,5 +65,10 @@ void inr_compute_keyword(int k, int iopt);
 void inr_bed_keyword(int k, int iopt);
 // The end of a >>bed_evolution block.
 void inr_bed_end();
+// Opens the files of the bed-evolution write requests on units 71 and up. Done
+// when the whole model is read, so that a request naming the model or any file
+// it reads (or the listing, or the file of another request) is known and gets
+// no file: the evolution run would write over it.
+void inr_open_writes();
 
 }  // namespace riv

@@ -258,6 +258,7 @@ void flow(const RoutingView& view) {
 
   // Result file: header, chainages, the start state and two end markers.
   const std::string fname = cinput.filres.str();
+  if (iiguard(fname)) return;
   RxWriter w;
   if (!w.open(fname, rc.nsec, cu.nbyte)) {
     show("Error opening: " + fname);

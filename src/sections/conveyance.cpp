@@ -599,17 +599,7 @@ void cscnv_rows(const SegTable& t, const float* zw, RowProps* out, bool* ok) {
 
 #endif
 
-// Row i of the table from the properties in the work record.
-void store_row(int i, float zoff, float zc) {
-  Ccs& c = ccs;
-  c.ztab(i) = zoff + zc;
-  c.atab(i) = c.area;
-  c.btab(i) = c.wtop;
-  c.ktab(i) = c.conv;
-  c.rtab(i) = c.perim > 0.0f ? c.area / c.perim : 0.0f;
-}
-
-// Row i of the table from the properties of a lateral solve.
+// Row i of the table at level zoff + zc from the properties of a row.
 void store_row_of(int i, float zoff, float zc, const LatRow& row) {
   Ccs& c = ccs;
   c.ztab(i) = zoff + zc;
@@ -617,6 +607,12 @@ void store_row_of(int i, float zoff, float zc, const LatRow& row) {
   c.btab(i) = row.wtop;
   c.ktab(i) = row.conv;
   c.rtab(i) = row.perim > 0.0f ? row.area / row.perim : 0.0f;
+}
+
+// Row i of the table from the properties in the work record.
+void store_row(int i, float zoff, float zc) {
+  const Ccs& c = ccs;
+  store_row_of(i, zoff, zc, LatRow{c.area, c.wtop, c.perim, c.conv, 0});
 }
 
 // Rows 2..nt of a plain section, levels zc + dzt, zc + 2 dzt, ... A row

@@ -212,7 +212,7 @@ void grid_bed_and_roughness(const Grid& gr, const float* k15, bool asc, const La
 // x^e remembering the last argument: along a grid the same friction values
 // come back again and again (the same power of the same number).
 struct LastPower {
-  float e;  // the exponent
+  float e = 1.0f;  // the exponent
   float x = std::numeric_limits<float>::quiet_NaN(), r = 0.0f;
   float operator()(float v) {
     if (!(v == x)) {
@@ -225,52 +225,65 @@ struct LastPower {
 
 // Cell perimeters and composite friction of bottom and side walls (walls
 // carry the neighbours' values; updated in place from left to right), and
-// the area, width and perimeter of the wet grid.
-void cell_geometry(const Grid& gr, float zw, const Lat& a, LatSums& sum) {
-  LastPower pow15{1.5f}, pow23{0.66667f};
-  const int ng = gr.ng;
-  const float dy = gr.dy;
-  float area = 1e-10f;
-  float wtop = 0.0001f;
-  float perim = 1e-10f;
-  for (int j = 1; j <= ng; ++j) {
-    if (a.idry[j - 1] == 1) {
-      a.wp[j - 1] = dy;
-      continue;
-    }
-    const int jl = std::max(j - 1, 1);
-    const int jr = std::min(j + 1, ng);
-    const float zj = a.zg[j - 1];
-    const float wl = j == 1 ? 0.0f : std::max(std::min(a.zg[jl - 1], zw) - zj, 0.0f);
-    const float wrr = j == ng ? 0.0f : std::max(std::min(a.zg[jr - 1], zw) - zj, 0.0f);
-    // p = sqrt(dy^2 + wl^2 + wr^2)
-    const float p = std::sqrt(dy * dy + wl * wl + wrr * wrr);
-    a.wp[j - 1] = p;
-    // k = ((wl + dy + wr) / (wl/kl^1.5 + dy/k^1.5 + wr/kr^1.5))^(2/3); a part
-    // without friction value makes the point carry no flow.
-    bool none = !(a.wk15[j - 1] > 0.0f);
-    float den = none ? 0.0f : dy / a.wk15[j - 1];
-    if (wl > 0.0f) {
-      const float kl = a.rkg[jl - 1];
-      if (kl > 0.0f)
-        den += wl / pow15(kl);
-      else
-        none = true;
-    }
-    if (wrr > 0.0f) {
-      if (a.wk15[jr - 1] > 0.0f)
-        den += wrr / a.wk15[jr - 1];
-      else
-        none = true;
-    }
-    a.rkg[j - 1] = (none || !(den > 0.0f)) ? 0.0f : pow23((wl + dy + wrr) / den);
-    area += dy * a.hp[j - 1];
-    wtop += dy;
-    perim += p;
+// the area, width and perimeter of the wet grid; for n rows of grids of the
+// same size at once (levels zw, grids gr, arrays a), each row with its
+// operations in their order: the rows only share the loop, so that their
+// chains (the friction carried along the grid, the sums) overlap.
+void cell_geometry(int n, const Grid* gr, const float* zw, const Lat* a, LatSums* sum) {
+  float area[kLatRows], wtop[kLatRows], perim[kLatRows];
+  LastPower pow15[kLatRows], pow23[kLatRows];
+  for (int r = 0; r < n; ++r) {
+    area[r] = 1e-10f;
+    wtop[r] = 0.0001f;
+    perim[r] = 1e-10f;
+    pow15[r].e = 1.5f;
+    pow23[r].e = 0.66667f;
   }
-  sum.area = area;
-  sum.wtop = wtop;
-  sum.perim = perim;
+  const int ng = gr[0].ng;
+  for (int j = 1; j <= ng; ++j) {
+    for (int r = 0; r < n; ++r) {
+      const Lat& b = a[r];
+      const float dy = gr[r].dy;
+      if (b.idry[j - 1] == 1) {
+        b.wp[j - 1] = dy;
+        continue;
+      }
+      const int jl = std::max(j - 1, 1);
+      const int jr = std::min(j + 1, ng);
+      const float zj = b.zg[j - 1];
+      const float wl = j == 1 ? 0.0f : std::max(std::min(b.zg[jl - 1], zw[r]) - zj, 0.0f);
+      const float wrr = j == ng ? 0.0f : std::max(std::min(b.zg[jr - 1], zw[r]) - zj, 0.0f);
+      // p = sqrt(dy^2 + wl^2 + wr^2)
+      const float p = std::sqrt(dy * dy + wl * wl + wrr * wrr);
+      b.wp[j - 1] = p;
+      // k = ((wl + dy + wr) / (wl/kl^1.5 + dy/k^1.5 + wr/kr^1.5))^(2/3); a part
+      // without friction value makes the point carry no flow.
+      bool none = !(b.wk15[j - 1] > 0.0f);
+      float den = none ? 0.0f : dy / b.wk15[j - 1];
+      if (wl > 0.0f) {
+        const float kl = b.rkg[jl - 1];
+        if (kl > 0.0f)
+          den += wl / pow15[r](kl);
+        else
+          none = true;
+      }
+      if (wrr > 0.0f) {
+        if (b.wk15[jr - 1] > 0.0f)
+          den += wrr / b.wk15[jr - 1];
+        else
+          none = true;
+      }
+      b.rkg[j - 1] = (none || !(den > 0.0f)) ? 0.0f : pow23[r]((wl + dy + wrr) / den);
+      area[r] += dy * b.hp[j - 1];
+      wtop[r] += dy;
+      perim[r] += p;
+    }
+  }
+  for (int r = 0; r < n; ++r) {
+    sum[r].area = area[r];
+    sum[r].wtop = wtop[r];
+    sum[r].perim = perim[r];
+  }
 }
 
 // Start values: local uniform flow at energy slope s.
@@ -592,13 +605,10 @@ bool newton_rows(int ng, float s, const float* dyl, const double* gas, int* itl)
   return left == 0;
 }
 
-// Grid, start values and interleaved copies of row l; false when the row
-// needs the single-row path.
-bool set_up_row(int l, float zw, int il, int ir, float s, const float* k15, float zlow,
-                Grid& gr, LatSums& sum) {
-  constexpr int K = kPairs;
+// Grid, bed levels, friction values and depths of row l; false when the
+// row needs the single-row path.
+bool lay_row(int l, float zw, int il, int ir, const float* k15, float zlow, Grid& gr) {
   const Ccs& c = ccs;
-  RowWork& w = rw;
   gr.il = il;
   gr.ir = ir;
   if (!(zlow < zw) || il < 1 || ir <= il || c.ysec(ir) - c.ysec(il) == 0.0f) return false;
@@ -611,7 +621,14 @@ bool set_up_row(int l, float zw, int il, int ir, float s, const float* k15, floa
     a.idry[j] = wet ? 0 : 1;
     a.hp[j] = wet ? zw - a.zg[j] : 0.0f;
   }
-  cell_geometry(gr, zw, a, sum);
+  return true;
+}
+
+// Start values of row l and their interleaved copies.
+void start_row(int l, const Grid& gr, float s) {
+  constexpr int K = kPairs;
+  RowWork& w = rw;
+  const Lat a = row_lat(l);
   start_values(gr, s, a);
   const int v = l / 2, e = l % 2;
   for (int j = 0; j < gr.ng; ++j) {
@@ -624,7 +641,6 @@ bool set_up_row(int l, float zw, int il, int ir, float s, const float* k15, floa
     w.p[x][e] = a.wp[j];
     w.dry[x][e] = a.wfl[j] == 1 ? -1 : 0;
   }
-  return true;
 }
 
 // The section record as vdis_k leaves it after the solve of row l at level
@@ -664,10 +680,18 @@ bool vdis_rows(int n, const float* zw, const int* il, const int* ir, float slope
   LatSums sum[K];
   float dyl[K];
   double gas[K];
+  float zl[K];
+  Lat lat[K];
   for (int l = 0; l < K; ++l) {
     const int q = std::min(l, n - 1);  // lanes beyond the rows repeat the last
-    if (!set_up_row(l, zw[q], il[q], ir[q], slope, k15, zlow, gr[l], sum[l])) return false;
+    zl[l] = zw[q];
+    lat[l] = row_lat(l);
+    if (!lay_row(l, zl[l], il[q], ir[q], k15, zlow, gr[l])) return false;
     if (gr[l].ng != gr[0].ng) return false;
+  }
+  cell_geometry(K, gr, zl, lat, sum);
+  for (int l = 0; l < K; ++l) {
+    start_row(l, gr[l], slope);
     dyl[l] = gr[l].dy;
     gas[l] = static_cast<double>(cunit.grav) * sum[l].area * slope;
   }
@@ -753,7 +777,7 @@ void vdis_range(int isec, float zw, float slope, int& itflag, const float* k15, 
   int idum1, idum2;
   csdry(a.zg, gr.ng, zw, idum1, idum2);
   LatSums sum;
-  cell_geometry(gr, zw, a, sum);
+  cell_geometry(1, &gr, &zw, &a, &sum);
   start_values(gr, s, a);
   bool conv = newton_lateral(gr, s, sum.area, a, itflag);
   if (!keep_finite(gr, a)) conv = false;

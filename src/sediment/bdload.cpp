@@ -240,6 +240,7 @@ void bdload() {
   int mode = 0;
   iiopn(cunit.luaux, cinput.filwr.span(), directory.span(), mode);
   if (cinput.filwr.blank() || !uisopen(cunit.luaux)) return;
+  uinput(cunit.luaux);
   bdload_unit(cunit.luaux);
 }
 

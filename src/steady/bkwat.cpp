@@ -54,6 +54,7 @@ struct SecTable {
   int it = 0;                                 // iteration count of the lateral method
   float zmin = 0.0f, zbl = 0.0f, zbr = 0.0f;  // lowest point, bank tops
   float z[mxtabv], a[mxtabv], b[mxtabv], k[mxtabv], r[mxtabv];
+  Said said;  // what building it said, said again at every reuse
 };
 SecTable stab[mxlist];
 
@@ -97,7 +98,10 @@ const SecTable& section_table(int isec, float zoff, float dzb) {
   SecTable& t = stab[isec - 1];
   const int nt = ntab();
   if (t.gen != cs_generation() || t.dzb != dzb) {
+    t.said.clear();
+    said_record(&t.said);
     cstab(isec, 0.0f, dzb, t.it);
+    said_record(nullptr);
     t.gen = cs_generation();
     t.dzb = dzb;
     t.zmin = ccs.zmin;
@@ -108,6 +112,8 @@ const SecTable& section_table(int isec, float zoff, float dzb) {
     std::memcpy(t.b, ccs.btab.data(), sizeof(float) * nt);
     std::memcpy(t.k, ccs.ktab.data(), sizeof(float) * nt);
     std::memcpy(t.r, ccs.rtab.data(), sizeof(float) * nt);
+  } else {
+    said_again(t.said);
   }
   for (int i = 0; i < nt; ++i) ccs.ztab.a[i] = zoff + t.z[i];
   std::memcpy(ccs.atab.data(), t.a, sizeof(float) * nt);

@@ -74,6 +74,29 @@ X" m.txt
   cmp -s sections.txt sections.before || fails "include file changed by >$target"
   cp sections.before sections.txt
 done
+# Bed-evolution write files and a saved table named like the model (also as
+# "./m.txt" or through a link) are refused with a message; nothing written.
+ln -sf sections.txt link.txt
+sed "s#^write 5.0 .*#write 5.0 './m.txt'\nwrite 3.0 link.txt#" river.txt >m.txt
+cp m.txt before.txt
+script 0 "B
+E
+duration=10
+time step=1
+D
+X
+B
+W
+T
+./m.txt
+D
+F
+X" m.txt
+[ "$(grep -c "File of the model, not overwritten: [.l]" stdout.txt)" -eq 3 ] || fails "not refused"
+cmp -s m.txt before.txt || fails "model changed by a write request or a saved table"
+cmp -s sections.txt sections.before || fails "include file changed through a link"
+cp sections.before sections.txt
+cp sections.before sections.txt
 
 # A full disk: the saved table fails with its reason and the run with status 4.
 script 4 "B
@@ -110,8 +133,9 @@ F
 X" river.txt
 has stdout.txt "Syntax error in: bad.kep"
 
-# A shapefile into a missing folder: the reason, and the session goes on.
-script 0 "B
+# A shapefile into a missing folder: the reason, the session goes on, the
+# run ends with the status of a failed write.
+script 4 "B
 W
 P
 H
@@ -123,7 +147,8 @@ X
 D
 F
 X" river.txt
-has stdout.txt "Shapefile not written: DBFCreate(nodir/x) failed. No such file or directory"
+has stdout.txt "Error writing: nodir/x.shp: No such file or directory"
+has stderr.txt "rivsim: cannot write nodir/x.shp: No such file or directory"
 
 # A second run in the folder stops at once and touches nothing.
 if command -v flock >/dev/null; then

@@ -1,5 +1,8 @@
 #include <shapefil.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -85,6 +88,13 @@ void backwater_plot() {
   grmov2(40, 40);
   grsymb(204);
   granot("Water Level");
+}
+
+void triangles(int n) {
+  for (int i = 0; i < n; ++i) {
+    float x[3] = {0, 1, 0}, y[3] = {0, 0, 1.0f + i};
+    grfil2(x, y, 3, 7);
+  }
 }
 
 }  // namespace
@@ -208,7 +218,7 @@ TEST_F(GrExport, DrawsAreJoinedIntoArcsWithMergedNodes) {
   DBFClose(d);
 }
 
-TEST_F(GrExport, MarkersBecomePointsAndBadTypesStop) {
+TEST_F(GrExport, MarkersBecomePoints) {
   open_plot();
   grcomn.YORGR = 100;
   shape_export("pts", " ", 1, [] {
@@ -229,13 +239,27 @@ TEST_F(GrExport, MarkersBecomePointsAndBadTypesStop) {
   EXPECT_STREQ(field, "VALUE");  // a blank field name still makes a field
   EXPECT_DOUBLE_EQ(DBFReadDoubleAttribute(d, 0, 0), 3.25);
   DBFClose(d);
-  // Failures are told, the session goes on.
-  EXPECT_EQ(grshpopen(5, 1, "x", "f"), "Shape Type not recognised.");
-  EXPECT_EQ(grshpopen(1, 3, "x", "f"), "Argument Type not recognised.");
-  EXPECT_EQ(grshpopen(1, 1, "no/such/folder/x", "f"),
-            "DBFCreate(no/such/folder/x) failed. No such file or directory");
-  EXPECT_EQ(grshpadd(1, nullptr, nullptr, nullptr, 0, 0, "nofile", 1, 1),
-            "DBFOpen(nofile,\"rb+\") failed. No such file or directory");
+}
+
+TEST_F(GrExport, FailedShapefileLeavesTheEarlierSetWhole) {
+  open_plot();
+  shape_export("set", "v", 3, [] { triangles(1); });
+  const std::string shp = slurp("set.shp"), shx = slurp("set.shx"), dbf = slurp("set.dbf");
+  ASSERT_FALSE(shp.empty());
+  // The disk takes no more than 4 kB per file: 300 polygons do not fit.
+  const size_t failures = uwrite_failures().size();
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit was{}, lim{};
+  getrlimit(RLIMIT_FSIZE, &was);
+  lim = was, lim.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &lim);
+  shape_export("set", "v", 3, [] { triangles(300); });
+  setrlimit(RLIMIT_FSIZE, &was);
+  EXPECT_EQ(uwrite_failures().size(), failures + 1);
+  EXPECT_EQ(slurp("set.shp"), shp);
+  EXPECT_EQ(slurp("set.shx"), shx);
+  EXPECT_EQ(slurp("set.dbf"), dbf);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);  // no temporaries
 }
 
 TEST_F(GrExport, ArcPolygonFile) {

@@ -1,5 +1,5 @@
-// Every graphics test runs in its own scratch folder (the settings file and
-// exported files are written to the current folder) on the headless driver.
+// The graphics tests run on the headless driver, each in the scratch folder
+// every test gets (the settings file and exports go to the current folder).
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -16,13 +16,10 @@ namespace riv {
 
 class GrFixture : public ::testing::Test {
  protected:
-  std::filesystem::path home, dir;
+  std::filesystem::path dir;
 
   void SetUp() override {
-    home = std::filesystem::current_path();
-    char tmpl[] = "/tmp/grtestXXXXXX";
-    dir = mkdtemp(tmpl);
-    std::filesystem::current_path(dir);
+    dir = std::filesystem::current_path();
     grx_use_headless();
     grreset();
     grx_headless().calls.clear();
@@ -32,8 +29,6 @@ class GrFixture : public ::testing::Test {
     grx_headless().record = false;
     grx_headless().calls.clear();
     grreset();
-    std::filesystem::current_path(home);
-    std::filesystem::remove_all(dir);
   }
 
   static std::string slurp(const std::string& name) {

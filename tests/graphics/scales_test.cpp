@@ -24,8 +24,6 @@ TEST_F(GrScales, NiceSteps) {
   grscal(-3.5f, 15.2f, 10, start, step);
   EXPECT_FLOAT_EQ(step, 2);
   EXPECT_DOUBLE_EQ(start, -4);
-  EXPECT_LE(start, -3.5);
-  EXPECT_GE(start + 10 * step, 15.2);
   // A negative whole start lies one step below the range, so that 8 steps
   // of 10 no longer reach 60.
   grscal(-20, 60, 8, start, step);
@@ -85,9 +83,6 @@ TEST_F(GrScales, ZoomAndPixelMode) {
   grclip(1);
   EXPECT_FLOAT_EQ(grcomn.XFACGR, xfac);
   EXPECT_DOUBLE_EQ(grcomn.XMINGR, 50);
-  // A stray switch back keeps the world mapping.
-  grclip(1);
-  EXPECT_FLOAT_EQ(grcomn.XFACGR, xfac);
 }
 
 TEST_F(GrScales, ProgressBarDrawsEachPercentOnce) {
