@@ -115,6 +115,13 @@ int uclose(int unit, bool del) {
   int rc = u->err;
   if (u->fp) {
     if (std::fflush(u->fp) != 0 && rc == 0) rc = errno ? errno : EIO;
+    // A sequential file ends after the last line written: an earlier,
+    // longer version of it leaves no lines behind.
+    struct stat fs;
+    const long end = u->writing && u->wrote ? std::ftell(u->fp) : -1;
+    if (end >= 0 && ::fstat(::fileno(u->fp), &fs) == 0 && S_ISREG(fs.st_mode) && fs.st_size > end &&
+        ::ftruncate(::fileno(u->fp), end) != 0 && rc == 0)
+      rc = errno;
     if (u->wrote && std::ferror(u->fp) && rc == 0) rc = EIO;
     if (std::fclose(u->fp) != 0 && rc == 0) rc = errno ? errno : EIO;
   }

@@ -137,11 +137,18 @@ bool evol_read(const SedForm& f);
 
 // Volumes of the last run, solid volume without pores (m3).
 struct EvolResult {
-  int ierr = 0;       // 1: the steady state failed
-  int nstep = 0;      // steps asked for
-  int ndone = 0;      // steps completed
-  double vin = 0.0;   // entered at the upstream end
-  double vout = 0.0;  // left at the downstream end
+  // 1: the steady state failed; stopped on the bed of the last sound part:
+  // 2 a bed wave faster than the flow, 3 a main channel filled up to the
+  // water surface.
+  int ierr = 0;
+  int nstep = 0;       // steps asked for
+  int ndone = 0;       // steps completed
+  double vin = 0.0;    // entered at the upstream end
+  double vout = 0.0;   // left at the downstream end
+  int nsplit = 0;      // steps split into parts for the bed wave
+  int maxparts = 0;    // most parts of one step
+  int nworst = 0;      // section where the run stopped
+  float ratio = 0.0f;  // bed-wave celerity / flow velocity there (stop 2)
 };
 
 // The run with the duration and time step of cunit (everything after the

@@ -30,6 +30,13 @@ TEST(Units, FileUnitWritesAppendsAndDeletes) {
   ASSERT_EQ(uopen(31, "units_test.txt", FStatus::Unknown, true), 0);
   uwrite(31, "three\n");
   EXPECT_EQ(ucontents(31), "one\ntwo\nthree\n");
+  uclose(31);
+  // Written over from its start, the file ends after the last line written.
+  ASSERT_EQ(uopen(31, "units_test.txt", FStatus::Unknown), 0);
+  uwrite(31, "four\n");
+  uclose(31);
+  ASSERT_EQ(uopen(31, "units_test.txt", FStatus::Old), 0);
+  EXPECT_EQ(ucontents(31), "four\n");
   uclose(31, true);
   EXPECT_FALSE(file_exists("units_test.txt"));
   EXPECT_NE(uopen(31, "units_test.txt", FStatus::Old), 0);

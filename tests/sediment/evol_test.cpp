@@ -62,9 +62,7 @@ TEST_F(Evol, InflowAboveCapacityAggradesUpstreamAndBalances) {
   EXPECT_NEAR(r.vin, 48 * 3600.0 * 2.0 * cap, 1e-3 * r.vin);
   EXPECT_GT(cbedevol.dzb(1), 0.01f);
   EXPECT_GT(cbedevol.dzb(1), cbedevol.dzb(6));
-  const double change = bed_volume();
-  const double err = std::fabs((r.vin - r.vout) - change) / r.vin;
-  EXPECT_LT(err, 1e-3);
+  EXPECT_NEAR(r.vin - r.vout, bed_volume(), 1e-3 * r.vin);
   // Volumes through the sections: the upstream one carries the most.
   EXPECT_GT(cbedevol.vol(1), cbedevol.vol(nsec));
   EXPECT_EQ(cunit.tstart, 0.0f);  // model time restored
@@ -87,6 +85,30 @@ TEST_F(Evol, ClearWaterDegradesToTheRockAndStops) {
   EXPECT_GE(cbedevol.dzb(1), z1 - 1e-6f);
 }
 
+TEST_F(Evol, FastBedWavesAreSplitAndARunawayBedStopsTheRun) {
+  // Clear water: one step of 400 h, far beyond the bed-wave Courant limit,
+  // is split and ends close to 400 steps of 1 h.
+  cbedevol.qsin = 0.0f;
+  run(400.0f);
+  const Arr<float, mxbr> fine = cbedevol.dzb;
+  for (int n = 1; n <= nsec; ++n) cbedevol.dzb(n) = 0.0f;
+  cunit.dtime = 400.0f;
+  EXPECT_GT(run(400.0f).nsplit, 0);
+  for (int n = 1; n <= nsec; ++n)
+    EXPECT_NEAR(cbedevol.dzb(n), fine(n), 0.02f + 0.05f * std::fabs(fine(n))) << n;
+  // A hundred times the capacity fills the first cell up to the top of its
+  // walls, where the steady state yields a capacity beyond all measure: the
+  // run stops on the last bed under water.
+  for (int n = 1; n <= nsec; ++n) cbedevol.dzb(n) = 0.0f;
+  cbedevol.qsin = 0.01f;
+  cunit.dtime = 0.1f;
+  const EvolResult r = run(10.0f);
+  EXPECT_EQ(r.ierr, 2);
+  EXPECT_EQ(r.nworst, 1);
+  EXPECT_GT(cbedevol.dzb(1), 4.0f);
+  EXPECT_LT(creach.dzsec(1) + cbedevol.dzb(1), creach.zwl(1));
+}
+
 TEST_F(Evol, WithoutFormulaNothingMovesAndStepsTruncate) {
   cbedevol.iform = 0;
   const EvolResult r = run(1.0f);
@@ -95,9 +117,6 @@ TEST_F(Evol, WithoutFormulaNothingMovesAndStepsTruncate) {
   EXPECT_EQ(r.nstep, 1);
   EXPECT_EQ(r3.nstep, 3);
   EXPECT_EQ(r3.ndone, 3);
-  EXPECT_EQ(run(0.9f).nstep, 3);  // a whole number of steps in single precision
-  cunit.dtime = 1e-30f;           // refused, not run for ever
-  EXPECT_EQ(run(1.0f).ierr, 1);
   for (int n = 1; n <= nsec; ++n) {
     EXPECT_EQ(cbedevol.dzb(n), 0.0f);
     EXPECT_EQ(cbedevol.vol(n), 0.0f);
@@ -127,20 +146,13 @@ TEST_F(Evol, PicturesMenuAndWriteRequests) {
   uopen_memory(72);
   creach.ndata = 3;
   cchar.datfil = "gauge";
-  int pictures = 0, menus = 0, beams = 0, restarts = 0;
+  int pictures = 0, menus = 0;
   std::string disabled;
-  seddisplay.restart = [&] { ++restarts; };
   seddisplay.picture = [&](const EvolPicture& p) {
     ++pictures;
     EXPECT_EQ(p.nline, 7);
     EXPECT_EQ(p.nper(1), nsec);
     EXPECT_EQ(p.nper(7), 3);
-    EXPECT_EQ(p.ichoice, 4);
-  };
-  seddisplay.beam = [&](int i, int n, std::string_view) {
-    ++beams;
-    EXPECT_EQ(n, 12);
-    EXPECT_TRUE(i == -1 || i % 5 == 1);
   };
   seddisplay.panel = [](const EvolPanel&) {};
   seddisplay.menu = [&](Arr<FStr<18>, 23>& m, int n) {
@@ -150,10 +162,8 @@ TEST_F(Evol, PicturesMenuAndWriteRequests) {
     return ++menus == 3 ? 7 : 0;  // Close at the third picture
   };
   const EvolResult r = run(12.0f);
-  EXPECT_EQ(restarts, 1);
   EXPECT_EQ(r.ndone, 11);  // pictures at steps 1, 6, 11; closed at 11
   EXPECT_EQ(pictures, 4);
-  EXPECT_EQ(beams, 6);
   EXPECT_EQ(disabled, "----...");  // Levels shown, no formula
   EXPECT_EQ(grcomn.IN15GR, 0);
 
