@@ -312,7 +312,9 @@ void running(const float* s, float* d, int n, int step, Op op) {
   }
 }
 
-void seg_table(SegTable& t) {
+// The lengths and roughness shares (for the trapezoid sums) only when asked:
+// the lateral method works on its own grid.
+void seg_table(SegTable& t, bool lengths) {
   const Ccs& c = ccs;
   const float* z = c.zsec.data();
   cs_k15(t.k15);
@@ -324,7 +326,7 @@ void seg_table(SegTable& t) {
     }
   }
   t.zlow = zlow;
-  seg_lengths(t);
+  if (lengths) seg_lengths(t);
   const int n = c.np;
   t.usable = n > 1;
   for (int i = 0; i < n; ++i) t.usable = t.usable && !std::isnan(z[i]);
@@ -706,7 +708,7 @@ void cstab(int isec, float zoff, float dzb, int& itmax) {
   Ccs& c = ccs;
   csrea(isec, dzb);
   itmax = 0;
-  seg_table(seg);
+  seg_table(seg, !(c.lcomp == 1 && c.np > 1));
   const int nt = std::min(c.ntabv, mxtabv);
 
   c.ztab(1) = c.zmin + zoff;
