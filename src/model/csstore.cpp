@@ -5,6 +5,8 @@
 // level, roughness per point and the bed shift of the main channel.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -259,10 +261,20 @@ void csinq(int& isec, std::span<char> name) {
   isec = 0;
   std::string_view key(name.data(), name.size());
   const int n = std::min(creach.ncs, mxlist);
-  for (int i = 1; i <= n; ++i) {
-    if (fequal(cchar.csname(i).view(), key)) {
-      isec = i;
-      return;
+  // Names are 8 blank-padded characters: the key padded alike matches a
+  // name as a whole (one comparison of 8 bytes per name). A longer key
+  // matches none.
+  if (trim_right(key).size() <= 8) {
+    FStr<8> padded(trim_right(key));
+    std::uint64_t want;
+    std::memcpy(&want, padded.c, 8);
+    for (int i = 1; i <= n; ++i) {
+      std::uint64_t have;
+      std::memcpy(&have, cchar.csname(i).c, 8);
+      if (have == want) {
+        isec = i;
+        return;
+      }
     }
   }
   show(fformat("('cross-section ''',a,''' not found')", {key}));

@@ -147,10 +147,16 @@ void show(const std::string& text) {
   iimesg(cinput.cmesg.view());
 }
 
+// Listed section of each position, found once per run (0: not yet; a
+// missing section is looked for, and reported, at every visit).
+Arr<int, mxbr> pos_sec;
+
 int section_at(int n) {
+  if (pos_sec(n) > 0) return pos_sec(n);
   int isec = 0;
   FStr<8> name = cchar.secnam(n);
   csinq(isec, name.span());
+  pos_sec(n) = isec;
   return isec;
 }
 
@@ -544,6 +550,7 @@ void bkwat(int& ierr, int imode) {
     fwrite(cunit.lulst, "(' ID  section  discharge waterlevel')");
   }
   check_table_inputs();
+  for (int n = 1; n <= nsec; ++n) pos_sec(n) = 0;
   accumulate_discharges(nsec);
   if (!upstream_pass(nsec, imode, ierr)) return;
 
