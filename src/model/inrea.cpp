@@ -302,7 +302,14 @@ int read_points(float dz) {
     ++i;
     if (i > mxpt) {
       iierr(1, "too many cs points", lu);
-      inr_lost("too many cs points");
+      // Points are lost only when another point line follows.
+      std::string next;
+      if (uread(cunit.luin, next) == 0) {
+        const size_t k0 = next.find_first_not_of(" \t");
+        const char c = k0 == std::string::npos ? ' ' : next[k0];
+        if (c == '-' || c == '.' || (c >= '0' && c <= '9')) inr_lost("too many cs points");
+        ubackspace(cunit.luin);
+      }
       break;
     }
   }

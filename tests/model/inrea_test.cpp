@@ -246,6 +246,18 @@ TEST_F(Inrea, TooManySectionsEndTheReadingEarly) {
   uopen_memory(cunit.lulst);
   EXPECT_FALSE(read(">>section\ncs 'A' /\n0 1\n1 0\n2 1\n>>branch\ncs 'A' /\n"));
   EXPECT_EQ(creach.nsec, 1);
+
+  // A section of exactly 1000 points is warned about but loses nothing; a
+  // 1001st point line is lost.
+  std::string pts;
+  for (int i = 0; i < 1000; ++i) pts += std::to_string(i) + (i % 2 ? " 1\n" : " 0\n");
+  uopen_memory(cunit.lulst);
+  read(">>section\ncs 'F' /\n" + pts + "\ncs 'G' /\n0 1\n1 0\n2 1\n");
+  EXPECT_EQ(creach.ncs, 2);
+  EXPECT_EQ(inrea_lost(), 0);
+  uopen_memory(cunit.lulst);
+  read(">>section\ncs 'F' /\n" + pts + "1000 1\n");
+  EXPECT_GT(inrea_lost(), 0);
 }
 
 TEST_F(Inrea, LateSectionsKeepTheirOwnLocation) {
