@@ -19,6 +19,7 @@
 // water out of the continuity equation of their reach.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "input/notify.hpp"
 #include "input/units.hpp"
@@ -78,10 +79,25 @@ inline float fslope(float q, float k) {
   return q * std::fabs(q) / (kk * kk);
 }
 
-int section_of(int n) {
+// The section found for each position, kept while the section store is
+// unchanged and the position names the same section (a section not found is
+// looked for, and reported, at every step).
+struct Found {
+  unsigned gen = 0;
+  FStr<8> name;
   int isec = 0;
-  FStr<8> name = cchar.secnam(n);
-  csinq(isec, name.span());
+};
+Found found[mxbr];
+
+int section_of(int n) {
+  Found& f = found[n - 1];
+  const FStr<8>& name = cchar.secnam(n);
+  if (f.isec > 0 && f.gen == cs_generation() && std::memcmp(f.name.c, name.c, 8) == 0)
+    return f.isec;
+  int isec = 0;
+  FStr<8> key = name;
+  csinq(isec, key.span());
+  f = {cs_generation(), name, isec};
   return isec;
 }
 
