@@ -32,7 +32,11 @@ namespace riv {
 
 namespace {
 
-constexpr int kRows = 2 * mxbr;  // leading dimension of the band matrix
+constexpr int kRows = 2 * mxbr;  // unknowns at most: level and discharge of each section
+// Leading dimension of the band matrix: a few rows more than the unknowns, so
+// that the entries of one row (a column of storage apart) do not fall on the
+// same place within a 4 KB page (loads would wait for unrelated stores).
+constexpr int kLd = kRows + 8;
 constexpr int kBand = 5;         // m1 + m2 + 1
 constexpr int kIterMax = 10;
 constexpr float kTolZ = 0.001f;           // m
@@ -43,9 +47,9 @@ constexpr float kMinArea = 0.01f;         // m2, smallest area in a velocity hea
 constexpr int kMaxRecords = mxtabc / 3;   // condition records of the branch
 
 // Fixed working storage, reused by every iteration and step.
-double amat[kRows * kBand];
+double amat[kLd * kBand];
 double rhs[kRows];
-double alow[kRows * 2];
+double alow[kLd * 2];
 int indx[kRows];
 float zold[mxbr], qold[mxbr], aold[mxbr], bold[mxbr], sfold[mxbr];
 float sfnew[mxbr];
@@ -66,10 +70,10 @@ float slope_of[mxbr + 1];  // energy slope of a `slope` condition
 bool has_side[mxbr + 1];   // side weirs or side gates at the position
 
 // Band element of row r for variable j (both 1-based).
-inline double& band(int r, int j) { return amat[(r - 1) + (j - r + 2) * kRows]; }
+inline double& band(int r, int j) { return amat[(r - 1) + (j - r + 2) * kLd]; }
 
 inline void clear_row(int r) {
-  for (int c = 0; c < kBand; ++c) amat[(r - 1) + c * kRows] = 0.0;
+  for (int c = 0; c < kBand; ++c) amat[(r - 1) + c * kLd] = 0.0;
 }
 
 // Friction slope Q|Q|/K^2; a vanishing conveyance is held at the near-zero
@@ -414,7 +418,7 @@ int flow1(int& iter, float& dzmax, float& dqmax) {
       iter = 0;
       return 1;
     }
-    mbsolv(nv, amat, kRows, 2, 2, rhs, alow, indx, kStdout);
+    mbsolv(nv, amat, kLd, 2, 2, rhs, alow, indx, kStdout);
     if (!finite_corrections(nv)) {
       // A correction without a number would spoil every later step: the old
       // state stands and the run ends here.

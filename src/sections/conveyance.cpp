@@ -23,7 +23,21 @@ constexpr float kNoFlow = 1e-10f;
 
 // Strickler value to the power 1.5; 0 for a value that carries no flow (zero
 // or negative), which makes the segment's share of the roughness sum infinite.
-inline float k15_of(float k) { return k > 0.0f ? std::pow(k, 1.5f) : 0.0f; }
+// k^1.5 of a Strickler value. A model has few roughness classes, and their
+// powers come back at every evaluation of a section: the last four are
+// remembered.
+float k15_of(float k) {
+  if (!(k > 0.0f)) return 0.0f;
+  static float key[4] = {-1.0f, -1.0f, -1.0f, -1.0f}, val[4] = {};
+  static int next = 0;
+  for (int i = 0; i < 4; ++i)
+    if (key[i] == k) return val[i];
+  key[next] = k;
+  val[next] = std::pow(k, 1.5f);
+  const float v = val[next];
+  next = (next + 1) % 4;
+  return v;
+}
 
 // Level at or below the wetted bed: terminal line, no-flow properties and the
 // level set just above the lowest point.
