@@ -502,14 +502,19 @@ void fixed_terms(int ng, double s, const V2* dyl) {
 inline V2 unless(M2 m, V2 v) { return reinterpret_cast<V2>(~m & reinterpret_cast<M2>(v)); }
 
 // The exchange operator of diff_t (velocities in double) and the gravity
-// and friction of the Newton residual, for every row in one pass; res: the
-// sum of the residual magnitudes of each row. The terms of the residual are
-// added in the order of the single solve.
-void residual_rows(int ng, V2* res) {
+// and friction of the Newton residual, for every row in one pass (res: the
+// sum of the residual magnitudes of each row; the terms are added in the
+// order of the single solve), with the forward elimination of mmtri at each
+// point as soon as its row of the matrix is complete: the elimination's
+// chain of divisions runs beside the residual's work. False when a row still
+// iterating (mask active) meets a zero or vanishing pivot (the single-row
+// path reports it).
+bool residual_rows(int ng, V2* res, const M2* active) {
   constexpr int K = kPairs;
   RowWork& w = rw;
   const V2 zero = splat(0.0), one = splat(1.0), half = splat(0.5), two = splat(2.0);
-  V2 cp[K], dp[K];
+  V2 cp[K], dp[K], bet[K];
+  M2 bad = {0, 0};
   for (int v = 0; v < K; ++v) cp[v] = dp[v] = res[v] = zero;
   for (int j = 0; j < ng; ++j) {
     const bool last = j == ng - 1;
@@ -532,15 +537,26 @@ void residual_rows(int ng, V2* res) {
       res[v] += vabs(w.r[x]);
       cp[v] = unless(dry, c);
       dp[v] = unless(dry, du);
+      // Forward elimination (mmtri) of point j.
+      if (j == 0) {
+        bet[v] = w.m2[x];
+        bad |= active[v] & (bet[v] == 0.0);
+        w.r[x] /= bet[v];
+      } else {
+        w.gam[x] = w.m1[x] / bet[v];
+        bet[v] = w.m2[x] - w.m3[x - K] * w.gam[x];
+        bad |= active[v] & (vabs(bet[v]) < kTinyTri);
+        w.r[x] = (w.r[x] - w.m3[x - K] * w.r[x - K]) / bet[v];
+      }
     }
   }
+  return !(bad[0] || bad[1]);
 }
 
-// The Newton step of the rows still iterating (mask active): mmtri for
-// every row, each velocity moved by its correction as soon as that is known
-// (back substitution) and the eddy viscosity updated with it. False when such
-// a row meets a zero or vanishing pivot (the single-row path reports it).
-bool step_rows(int ng, const M2* active) {
+// The back substitution of mmtri for every row, each velocity of a row still
+// iterating (mask active) moved by its correction as soon as that is known,
+// and the eddy viscosity updated with it.
+void step_rows(int ng, const M2* active) {
   constexpr int K = kPairs;
   RowWork& w = rw;
   const F2 cv = {ccs.cvdef, ccs.cvdef}, visc = {cunit.visc, cunit.visc};
@@ -553,22 +569,6 @@ bool step_rows(int ng, const M2* active) {
     w.u[x] = go ? u : w.u[x];
     w.eps[x] = go ? __builtin_convertvector(e, V2) : w.eps[x];
   };
-  M2 bad = {0, 0};
-  V2 bet[K];
-  for (int v = 0; v < K; ++v) {
-    bet[v] = w.m2[v];
-    bad |= active[v] & (bet[v] == 0.0);
-    w.r[v] /= bet[v];
-  }
-  for (int j = 1; j < ng; ++j) {
-    for (int v = 0; v < K; ++v) {
-      const int x = j * K + v;
-      w.gam[x] = w.m1[x] / bet[v];
-      bet[v] = w.m2[x] - w.m3[x - K] * w.gam[x];
-      bad |= active[v] & (vabs(bet[v]) < kTinyTri);
-      w.r[x] = (w.r[x] - w.m3[x - K] * w.r[x - K]) / bet[v];
-    }
-  }
   for (int v = 0; v < K; ++v) move((ng - 1) * K + v, v);
   for (int j = ng - 2; j >= 0; --j) {
     for (int v = 0; v < K; ++v) {
@@ -577,7 +577,6 @@ bool step_rows(int ng, const M2* active) {
       move(x, v);
     }
   }
-  return !(bad[0] || bad[1]);
 }
 
 // newton_lateral for every row: each row runs the operations of a single
@@ -595,8 +594,8 @@ bool newton_rows(int ng, float s, const float* dyl, const double* gas, int* itl)
   int left = kLatRows;
   fixed_terms(ng, s, dy);
   for (int it = 1; it <= maxitv && left > 0; ++it) {
-    residual_rows(ng, res);
-    if (!step_rows(ng, active)) return false;
+    if (!residual_rows(ng, res, active)) return false;
+    step_rows(ng, active);
     for (int l = 0; l < kLatRows; ++l) {
       if (!active[l / 2][l % 2]) continue;
       itl[l] = it;
