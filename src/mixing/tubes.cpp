@@ -125,9 +125,7 @@ int tube_section(int n, int item, int& itflag) {
   const Ccs& c = ccs;
   const int ntube = t.ntube;
 
-  FStr<8> name = cchar.secnam(n);
-  int isec = 0;
-  csinq(isec, name.span());
+  const int isec = cs_at(n);
   if (isec == 0) return 1;
   float zw = rc.zwl(n) - rc.dzsec(n);
   itflag = -1;

@@ -280,6 +280,27 @@ void csinq(int& isec, std::span<char> name) {
   show(fformat("('cross-section ''',a,''' not found')", {key}));
 }
 
+int cs_at(int n) {
+  // The solvers visit every position many times per run and step.
+  struct Found {
+    unsigned gen = 0;
+    FStr<8> name;
+    int isec = 0;
+  };
+  static Found found[mxbr];
+  if (n < 1 || n > mxbr) return 0;
+  Found& f = found[n - 1];
+  const FStr<8>& name = cchar.secnam(n);
+  if (f.isec > 0 && f.isec <= creach.ncs && f.gen == generation &&
+      std::memcmp(f.name.c, name.c, 8) == 0)
+    return f.isec;
+  int isec = 0;
+  FStr<8> key = name;
+  csinq(isec, key.span());
+  f = {generation, name, isec};
+  return isec;
+}
+
 int cs_by_number_or_name(FStr<8>& name) {
   int isec = std::min(iicnv(name.view()), creach.ncs);
   FStr<8> found = name;

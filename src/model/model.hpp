@@ -293,6 +293,10 @@ void csrea(int isec, float dzb);
 // isec > 0: name receives its section name; isec = 0: name is looked up and
 // isec receives its number, or stays 0 with a message.
 void csinq(int& isec, std::span<char> name);
+// The listed section named at branch position n (csinq of secnam(n)), kept
+// while the section store is unchanged and the position names the same
+// section; 0 with csinq's message, at every call, when none is found.
+int cs_at(int n);
 // The section a user names in a form: a number (limited to the list) or a
 // name; the name field receives the section's name. 0 when none is found
 // (with the not-found message).

@@ -19,7 +19,6 @@
 // water out of the continuity equation of their reach.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "input/notify.hpp"
 #include "input/units.hpp"
@@ -81,28 +80,6 @@ inline void clear_row(int r) {
 inline float fslope(float q, float k) {
   const float kk = std::max(std::fabs(k), 1e-10f);
   return q * std::fabs(q) / (kk * kk);
-}
-
-// The section found for each position, kept while the section store is
-// unchanged and the position names the same section (a section not found is
-// looked for, and reported, at every step).
-struct Found {
-  unsigned gen = 0;
-  FStr<8> name;
-  int isec = 0;
-};
-Found found[mxbr];
-
-int section_of(int n) {
-  Found& f = found[n - 1];
-  const FStr<8>& name = cchar.secnam(n);
-  if (f.isec > 0 && f.gen == cs_generation() && std::memcmp(f.name.c, name.c, 8) == 0)
-    return f.isec;
-  int isec = 0;
-  FStr<8> key = name;
-  csinq(isec, key.span());
-  f = {cs_generation(), name, isec};
-  return isec;
 }
 
 // Sorts the branch records by position (stable: input order within a
@@ -358,7 +335,7 @@ void save_old_level(int ns) {
     aold[n - 1] = rc.asec(n);
     bold[n - 1] = rc.bsec(n);
     sfold[n - 1] = fslope(rc.qsec(n), rc.ksec(n));
-    isecn[n - 1] = section_of(n);
+    isecn[n - 1] = cs_at(n);
   }
   index_conditions(ns);
   for (int n = 1; n <= ns; ++n) qside[n - 1] = has_side[n] ? side_out(n, zold[n - 1]) : 0.0f;

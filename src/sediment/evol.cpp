@@ -70,19 +70,13 @@ std::string line_of(std::string s) {
 
 int branch_size() { return std::clamp(creach.nsec, 0, mxbr); }
 
-int listed_section(int n) {
-  int isec = 0;
-  FStr<8> name = cchar.secnam(n);
-  csinq(isec, name.span());
-  return isec;
-}
 
 // Capacities of all sections at the current levels, with the armour limits.
 void capacities(int nsec) {
   Cbedevol& b = cbedevol;
   const Creach& rc = creach;
   for (int n = 1; n <= nsec; ++n) {
-    const int isec = listed_section(n);
+    const int isec = cs_at(n);
     if (isec == 0) {  // the steady state has already reported it
       b.qs(n) = 0.0f;
       zwc(n) = -1.0e30f;

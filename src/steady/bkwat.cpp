@@ -147,19 +147,6 @@ void show(const std::string& text) {
   iimesg(cinput.cmesg.view());
 }
 
-// Listed section of each position, found once per run (0: not yet; a
-// missing section is looked for, and reported, at every visit).
-Arr<int, mxbr> pos_sec;
-
-int section_at(int n) {
-  if (pos_sec(n) > 0) return pos_sec(n);
-  int isec = 0;
-  FStr<8> name = cchar.secnam(n);
-  csinq(isec, name.span());
-  pos_sec(n) = isec;
-  return isec;
-}
-
 // Overflow flags (characters 2 and 3) of position n at level z; zbl, zbr are
 // the bank tops of its listed section.
 void bank_flags(int n, float z, float zbl, float zbr) {
@@ -392,7 +379,7 @@ bool upstream_pass(int nsec, int imode, int& ierr) {
     rc.qsr(n) = rc.qlat(2, n);
     cchar.cflag(n) = "   ";
     if (ierr == 1) continue;
-    const int isec = section_at(n);
+    const int isec = cs_at(n);
     if (isec == 0) {
       ierr = 1;
       continue;
@@ -408,7 +395,7 @@ bool upstream_pass(int nsec, int imode, int& ierr) {
 // The table of the section at position n into the work record (for a
 // missing section the work record keeps what it has).
 const SecTable* position_table(int n) {
-  const int isec = section_at(n);
+  const int isec = cs_at(n);
   if (isec == 0) return nullptr;
   return &section_table(isec, creach.dzsec(n), cbedevol.dzb(n));
 }
@@ -550,7 +537,6 @@ void bkwat(int& ierr, int imode) {
     fwrite(cunit.lulst, "(' ID  section  discharge waterlevel')");
   }
   check_table_inputs();
-  for (int n = 1; n <= nsec; ++n) pos_sec(n) = 0;
   accumulate_discharges(nsec);
   if (!upstream_pass(nsec, imode, ierr)) return;
 

@@ -56,13 +56,6 @@ float at_time(int r, int len) {
 }
 
 // Section number of the listed section at position n (0 when not on the list).
-int section_at(int n) {
-  int isec = 0;
-  FStr<8> name = cchar.secnam(n);
-  csinq(isec, name.span());
-  return isec;
-}
-
 float tab(const Arr<float, mxtabv>& x, const Arr<float, mxtabv>& y, float xp, float& slope) {
   int ie = 0;
   slope = 0.0f;
@@ -105,7 +98,7 @@ void qnode_sides(int n, float& qleft, float& qright, float& qimposed) {
 
 float zcrit(int n, float q, float fr) {
   Ccs& c = ccs;
-  const int isec = section_at(n);
+  const int isec = cs_at(n);
   if (isec == 0) return creach.zwl(n);
   csrea(isec, cbedevol.dzb(n));
   float lo = c.zmin, hi = c.zmax, zm = 0.5f * (lo + hi);
@@ -161,7 +154,7 @@ bool level_condition(int n, float& z, int& istat) {
       if (qsv < -9998.0f) qsv = rc.qsec(nn);
       qsv = (rc.qsec(nn) + qsv) * 0.5f;
       const float kr = qsv / std::sqrt(s);
-      const int isec = section_at(nn);
+      const int isec = cs_at(nn);
       if (isec > 0) {
         int it = 0;
         cstab(isec, rc.dzsec(nn), cbedevol.dzb(nn), it);

@@ -33,9 +33,7 @@ int wlprofile(std::vector<float>& xx, std::vector<float>& yy, int* nper) {
   // Critical levels to 5 mm: tight enough for a plot, and it stays so.
   cunit.epsz = 0.005f;
   for (int n = 1; n <= nsec; ++n) {
-    int isec = 0;
-    FStr<8> name = cchar.secnam(n);
-    csinq(isec, name.span());
+    const int isec = cs_at(n);
     // The section at its place: the main-channel bed with shift and bed
     // change, the bank tops with the shift.
     csrea(isec, rc.dzsec(n) + cbedevol.dzb(n));

@@ -37,9 +37,7 @@ int wltable(TableLines& ctable) {
   float vol = 0.0f;
   for (int n = 1; n <= nsec; ++n) {
     // The listed section at its place gives the mean bed and the bank tops.
-    int isec = 0;
-    FStr<8> name = ch.secnam(n);
-    csinq(isec, name.span());
+    const int isec = cs_at(n);
     csrea(isec, cbedevol.dzb(n));
 
     const float q = rc.qsec(n), a = rc.asec(n), b = rc.bsec(n), r = rc.rsec(n);
